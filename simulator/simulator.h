@@ -1,0 +1,29 @@
+// The simulated controller: what a controller host would supply to the engine
+// (host library functions, the core services object, the host interface), so
+// that macros run on a PC with no controller attached.
+#pragma once
+
+#include <string>
+
+class HostInterface;
+class CoreServices;
+
+namespace msc::sim {
+
+// Directory returned by GetCoreRAPath: where "QOR-Option.ini" and "Version.ini"
+// are read. Defaults to $MACRO_SC_CONFIG, else the current directory.
+void SetConfigDirectory(const std::string& dir);
+const std::string& ConfigDirectory();
+
+// The language identifier GetLanguageIdent returns ("jpn" unless set, or
+// $MACRO_SC_LANGUAGE).
+void SetLanguage(const std::wstring& ident);
+
+// Items of GetSystemInfo2 (all 0 unless set).
+void SetSystemInfo(int item, int value);
+
+// The simulated controller's host interface and core services object.
+HostInterface* Host();
+CoreServices* Core();
+
+}  // namespace msc::sim

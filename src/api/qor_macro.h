@@ -1,0 +1,103 @@
+// The macro object: the whole state of one macro context.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/errors.h"
+#include "engine/variables.h"
+#include "macro_sc/host.h"
+#include "platform/lock.h"
+
+namespace msc {
+
+inline constexpr int kFileSlots = 16;
+inline constexpr int kTextDataSlots = 16;
+inline constexpr int kSavedVariableSlots = 16;
+inline constexpr uint32_t kProgramGrowth = 4096;
+
+// The compiled program: sorted line records ended by a 16-bit zero. Grows in
+// steps of 4096 bytes; "New" replaces it with a fresh 4096-byte area.
+struct ProgramArea {
+  uint8_t* data = nullptr;
+  uint32_t capacity = 0;
+  int32_t used = 0;
+
+  ProgramArea() = default;
+  ProgramArea(const ProgramArea&) = delete;
+  ProgramArea& operator=(const ProgramArea&) = delete;
+  ~ProgramArea() { std::free(data); }
+
+  // Frees the area and allocates a fresh one holding only the terminator
+  // (capacity 0, used 0 and a null area when memory runs out).
+  void Reset() noexcept;
+  bool Empty() const noexcept { return data == nullptr || used < 3; }
+};
+
+}  // namespace msc
+
+// Base class: both reference operations refuse with 5.
+class QorMacro {
+ public:
+  QorMacro(HostInterface* host, CoreServices* core) noexcept;
+  QorMacro(const QorMacro&) = delete;
+  QorMacro& operator=(const QorMacro&) = delete;
+
+  // Slot 0: write a reference variable.
+  virtual int32_t SetReference(const wchar_t* name, AnyType* value);
+  // Slot 1: read a reference variable; a null name gives the list of names.
+  virtual int32_t GetReference(const wchar_t* name, AnyType* value);
+  // Declared after the two operations so that they keep slots 0 and 1.
+  virtual ~QorMacro();
+
+  msc::ProgramArea program;
+  msc::VariableArea variables;
+  uint32_t reportMode = 1;
+  char stopPattern[256] = {};
+  uint32_t lastErrorLine = 0;
+  uint32_t lastErrorNumber = 0;
+  const char* lastErrorText = nullptr;
+  uint32_t trappedErrorNumber = 0;
+  uint32_t trappedErrorStatement = 0;
+  std::FILE* files[msc::kFileSlots] = {};
+  void* textData[msc::kTextDataSlots] = {};
+  uint8_t* savedVariables[msc::kSavedVariableSlots] = {};
+  int32_t savedDepth = 0;
+  uint32_t explicitFlag = 0;
+  uint32_t executableFlag = 1;
+  CoreServices* core = nullptr;
+  HostInterface* host = nullptr;
+  HostStream* procedureStream = nullptr;
+  msc::platform::RecursiveLock lock;
+  std::unique_ptr<std::map<std::string, void*>> userSubroutines;
+  std::vector<std::wstring> variableNames;
+};
+
+class _QorMacro : public QorMacro {
+ public:
+  _QorMacro(HostInterface* host, CoreServices* core) noexcept;
+  ~_QorMacro() override;
+  int32_t SetReference(const wchar_t* name, AnyType* value) override;
+  int32_t GetReference(const wchar_t* name, AnyType* value) override;
+
+  void* referenceMap = nullptr;  // filled in with the reference variables
+  msc::platform::RecursiveLock referenceLock;
+};
+
+namespace msc {
+
+// "New": clears the program, the variables, the files and the error state.
+void ClearProgram(QorMacro& m) noexcept;
+
+// Clears every variable; the saved variable stack is popped first.
+void ClearVariables(QorMacro& m, bool keepNames) noexcept;
+
+// Closes every open file slot.
+void CloseAllFiles(QorMacro& m) noexcept;
+
+}  // namespace msc

@@ -1,0 +1,60 @@
+// The execution frame: the state of one thread of execution.
+//
+// Control stack (1024 bytes, growing downward from the end of the area):
+//
+//   stack ......... [entry][entry]...[entry] end
+//                   ^top                      ^stack + 1024
+//   entry:  +0 u16 tag (token code of the statement that pushed it)
+//           +2 u16 payload length n
+//           +4 n   payload
+//
+// A "Select" entry (tag 0x803D) whose first payload word is 2 owns a heap copy
+// of its selector text, stored after the second word; popping it frees the copy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class QorMacro;
+
+namespace msc {
+
+inline constexpr size_t kControlStackSize = 1024;
+
+struct ExecFrame {
+  const uint8_t* pos = nullptr;         // next byte of the current line's code
+  const uint8_t* tokenStart = nullptr;  // where the last token read began
+  uint8_t* line = nullptr;              // current line record
+  uint32_t blockContext = 1;            // 0 while the Then branch of a one-line If runs
+  uint32_t stepFlag = 0;                // 1 while single-stepping
+  uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
+  QorMacro* macro = nullptr;
+  alignas(8) uint8_t stack[kControlStackSize];
+  uint8_t* top = stack + kControlStackSize;
+
+  explicit ExecFrame(QorMacro* m) noexcept : macro(m) {}
+  ExecFrame(const ExecFrame&) = delete;
+  ExecFrame& operator=(const ExecFrame&) = delete;
+  ~ExecFrame() { Unwind(); }
+
+  uint8_t* StackEnd() noexcept { return stack + kControlStackSize; }
+  bool StackEmpty() const noexcept { return top == stack + kControlStackSize; }
+
+  // Pushes an entry and returns its payload, or null (the caller reports 103)
+  // when it would not fit; the top is unchanged then.
+  [[nodiscard]] uint8_t* Push(uint16_t tag, uint16_t payloadLength) noexcept;
+  // Payload of the top entry when its tag is the given code, else null.
+  [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept;
+  // Nearest entry with the tag, popping every entry above it; null (and nothing
+  // popped) when there is none.
+  [[nodiscard]] uint8_t* FindEntry(uint16_t tag) noexcept;
+  // Removes the top entry; -1 when the stack is empty.
+  int Pop() noexcept;
+  // Pops entries until the top is at base (null base: the empty stack).
+  void PopTo(uint8_t* base) noexcept;
+  void Unwind() noexcept { PopTo(nullptr); }
+  // Takes over another frame's position and step state with an empty stack.
+  void CopyFrom(const ExecFrame& other) noexcept;
+};
+
+}  // namespace msc

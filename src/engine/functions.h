@@ -1,0 +1,24 @@
+// The built-in value functions, one table indexed by code minus 0xC000.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/errors.h"
+#include "engine/frame.h"
+#include "engine/value.h"
+
+namespace msc {
+
+inline constexpr int kMaxFunctionArguments = 8;
+
+using FunctionImpl = ErrNo (*)(Value* args, Value& result, ExecFrame& f);
+
+struct FunctionEntry {
+  uint32_t argumentKinds;  // 4-bit kinds, first argument lowest; 0: none or own
+  FunctionImpl impl;
+};
+
+// Calls function index (code - 0xC000) with the code position after its word.
+[[nodiscard]] ErrNo CallFunction(unsigned index, Value& result, ExecFrame& f) noexcept;
+
+}  // namespace msc
