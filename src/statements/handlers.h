@@ -68,4 +68,37 @@ using StatementHandler = ErrNo (*)(ExecFrame& f);
 // Variable statements.
 [[nodiscard]] ErrNo StmtOption(ExecFrame& f) noexcept;
 
+// Variable statements.
+[[nodiscard]] ErrNo StmtDim(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtReDim(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtErase(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtClear(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtNew(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtDelete(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtVarPush(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtVarPop(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtSetVar(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtVarList(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtVarSave(ExecFrame& f) noexcept;
+
+// Console input and message box.
+[[nodiscard]] ErrNo StmtInput(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtLineInput(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtMessageBox(ExecFrame& f) noexcept;
+
+// Files and disks.
+[[nodiscard]] ErrNo StmtOpen(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtClose(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtKill(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtMkdir(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtRmdir(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtFcopy(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtOpenTextData(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtCloseTextData(ExecFrame& f) noexcept;
+
+// Geometry statements.
+[[nodiscard]] ErrNo StmtLsqumeth(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtCrspoint(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtApproximationCircle(ExecFrame& f) noexcept;
+
 }  // namespace msc

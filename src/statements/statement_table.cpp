@@ -1,5 +1,6 @@
 // The statement dispatch table: one entry per statement word, in code order.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "frontend/keywords.h"
@@ -14,18 +15,18 @@ struct StatementEntry {
 };
 
 constexpr StatementEntry kStatements[] = {
-    {0x8000, StmtNotAvailable},  // Append: not available in this build
-    {0x8001, StmtNotAvailable},  // As: not available in this build
+    {0x8000, StmtNotStatement},  // Append: only inside Open
+    {0x8001, StmtNotStatement},  // As: only inside Open
     {0x8002, StmtNotAvailable},  // Call: not available in this build
     {0x8003, StmtCase},  // Case: Case value | Case Else
     {0x8004, StmtCatch},  // Catch: Catch
-    {0x8005, StmtNotAvailable},  // Clear: not available in this build
-    {0x8006, StmtNotAvailable},  // Close: not available in this build
+    {0x8005, StmtClear},  // Clear: Clear
+    {0x8006, StmtClose},  // Close: Close [#n, ...]
     {0x8007, StmtCont},  // Cont: Cont [0|1|2]
-    {0x8008, StmtNotAvailable},  // Crspoint: not available in this build
+    {0x8008, StmtCrspoint},  // Crspoint: Crspoint L1#(), L2#(), P#()
     {0x8009, StmtDebug},  // Debug: Debug mode
-    {0x800A, StmtNotAvailable},  // Delete: not available in this build
-    {0x800B, StmtNotAvailable},  // Dim: not available in this build
+    {0x800A, StmtDelete},  // Delete: Delete [from] - [to]
+    {0x800B, StmtDim},  // Dim: Dim name(extent, ...) [, ...]
     {0x800C, StmtDo},  // Do: Do
     {0x800D, StmtElse},  // Else: Else
     {0x800E, StmtElseif},  // Elseif: Elseif cond [Then]
@@ -35,12 +36,12 @@ constexpr StatementEntry kStatements[] = {
     {0x8012, StmtEndSelect},  // End Select: End Select
     {0x8013, StmtEndSub},  // End Sub: End Sub
     {0x8014, StmtEndTry},  // End Try: End Try
-    {0x8015, StmtNotAvailable},  // Erase: not available in this build
+    {0x8015, StmtErase},  // Erase: Erase name() [, ...]
     {0x8016, StmtNotStatement},  // Error: reserved word
     {0x8017, StmtExit},  // Exit: Exit Do | Exit For | Exit Sub
     {0x8018, StmtNotAvailable},  // Explicit: not available in this build
-    {0x8019, StmtNotAvailable},  // Fcopy: not available in this build
-    {0x801A, StmtNotAvailable},  // Files: not available in this build
+    {0x8019, StmtFcopy},  // Fcopy: Fcopy from, to
+    {0x801A, StmtNotStatement},  // Files: only inside Open
     {0x801B, StmtFor},  // For: For var = start To limit [Step step]
     {0x801C, StmtNotAvailable},  // For Append: not available in this build
     {0x801D, StmtNotAvailable},  // For Input: not available in this build
@@ -49,30 +50,30 @@ constexpr StatementEntry kStatements[] = {
     {0x8020, StmtGosub},  // Gosub: Gosub line | label
     {0x8021, StmtGoto},  // Goto: Goto line | label
     {0x8022, StmtIf},  // If: If cond Then ... [Else ...] | block If cond Then
-    {0x8023, StmtNotAvailable},  // Input: not available in this build
+    {0x8023, StmtInput},  // Input: Input [#n,] ["prompt" ;|,] var, ...
     {0x8024, StmtKeyword},  // Keyword: Keyword "file"
-    {0x8025, StmtNotAvailable},  // Kill: not available in this build
+    {0x8025, StmtKill},  // Kill: Kill pattern
     {0x8026, StmtNotAvailable},  // Line: not available in this build
-    {0x8027, StmtNotAvailable},  // Line Input: not available in this build
+    {0x8027, StmtLineInput},  // Line Input: Line Input [#n,] var
     {0x8028, StmtList},  // List: List [from [- to]]
     {0x8029, StmtLoad},  // Load: Load "file"
     {0x802A, StmtNoOperation},  // Local: Local (no operation)
     {0x802B, StmtLoop},  // Loop: Loop While cond
-    {0x802C, StmtNotAvailable},  // Lsqumeth: not available in this build
-    {0x802D, StmtNotAvailable},  // Mkdir: not available in this build
-    {0x802E, StmtNotAvailable},  // New: not available in this build
+    {0x802C, StmtLsqumeth},  // Lsqumeth: Lsqumeth n, X#(), Y#(), L#()
+    {0x802D, StmtMkdir},  // Mkdir: Mkdir path
+    {0x802E, StmtNew},  // New: New
     {0x802F, StmtNext},  // Next: Next [var [, var ...]]
     {0x8030, StmtNext},  // ,: "," between Next variables
     {0x8031, StmtOn},  // On: On expr Goto|Gosub target, ...
-    {0x8032, StmtNotAvailable},  // Open: not available in this build
+    {0x8032, StmtOpen},  // Open: Open name For Input|Output|Append As #n
     {0x8033, StmtOption},  // Option: Option Explicit | Option Executable
-    {0x8034, StmtNotAvailable},  // Output: not available in this build
+    {0x8034, StmtNotStatement},  // Output: only inside Open
     {0x8035, StmtNotAvailable},  // ParallelExecute: not available in this build
     {0x8036, StmtPrint},  // Print: Print [expr {;|, expr}]
     {0x8037, StmtRem},  // Rem: Rem text
     {0x8038, StmtRem},  // ': ' text
     {0x8039, StmtReturn},  // Return: Return
-    {0x803A, StmtNotAvailable},  // Rmdir: not available in this build
+    {0x803A, StmtRmdir},  // Rmdir: Rmdir path
     {0x803B, StmtRun},  // Run: Run [line | label]
     {0x803C, StmtSave},  // Save: Save "file"
     {0x803D, StmtSelect},  // Select: Select expr
@@ -84,8 +85,8 @@ constexpr StatementEntry kStatements[] = {
     {0x8043, StmtNoOperation},  // Then: Then (consumed by If)
     {0x8044, StmtNotStatement},  // To: only inside For
     {0x8045, StmtTry},  // Try: Try
-    {0x8046, StmtNotAvailable},  // VarPop: not available in this build
-    {0x8047, StmtNotAvailable},  // VarPush: not available in this build
+    {0x8046, StmtVarPop},  // VarPop: VarPop
+    {0x8047, StmtVarPush},  // VarPush: VarPush [pattern]
     {0x8048, StmtWait},  // Wait: Wait milliseconds
     {0x8049, StmtNotStatement},  // While: only after Loop
     {0x804A, StmtNotAvailable},  // SetUnitData: not available in this build
@@ -114,7 +115,7 @@ constexpr StatementEntry kStatements[] = {
     {0x8061, StmtNotAvailable},  // JudgeOut: not available in this build
     {0x8062, StmtNotAvailable},  // BusyOut: not available in this build
     {0x8063, StmtNotAvailable},  // RunOut: not available in this build
-    {0x8064, StmtNotAvailable},  // ApproximationCircle: not available in this build
+    {0x8064, StmtApproximationCircle},  // ApproximationCircle: ApproximationCircle n, X#(), Y#(), C#()
     {0x8065, StmtNotAvailable},  // WritePlcMemory: not available in this build
     {0x8066, StmtNotAvailable},  // ReadPlcMemory: not available in this build
     {0x8067, StmtNotAvailable},  // SetPlcData: not available in this build
@@ -166,12 +167,12 @@ constexpr StatementEntry kStatements[] = {
     {0x8095, StmtNotAvailable},  // ExitQorProcess: not available in this build
     {0x8096, StmtNotAvailable},  // SystemReset: not available in this build
     {0x8097, StmtNotAvailable},  // RaiseOptionEvent: not available in this build
-    {0x8098, StmtNotAvailable},  // OpenTextData: not available in this build
-    {0x8099, StmtNotAvailable},  // CloseTextData: not available in this build
+    {0x8098, StmtOpenTextData},  // OpenTextData: OpenTextData #n, name
+    {0x8099, StmtCloseTextData},  // CloseTextData: CloseTextData [#n]
     {0x809A, StmtSetStop},  // SetStop: SetStop "pattern"
-    {0x809B, StmtNotAvailable},  // SetVar: not available in this build
-    {0x809C, StmtNotAvailable},  // VarList: not available in this build
-    {0x809D, StmtNotAvailable},  // VarSave: not available in this build
+    {0x809B, StmtSetVar},  // SetVar: SetVar pattern, value
+    {0x809C, StmtVarList},  // VarList: VarList [pattern]
+    {0x809D, StmtVarSave},  // VarSave: VarSave [pattern]
     {0x809E, StmtDebugPrint},  // DebugPrint: DebugPrint [expr ...]
     {0x809F, StmtNotAvailable},  // SetUserSubroutine: not available in this build
     {0x80A0, StmtNotAvailable},  // SetSceneData: not available in this build
@@ -182,9 +183,9 @@ constexpr StatementEntry kStatements[] = {
     {0x80A5, StmtNotAvailable},  // ContinuousMeasure: not available in this build
     {0x80A6, StmtNotAvailable},  // TestMeasure: not available in this build
     {0x80A7, StmtNotAvailable},  // SetForegroundLine: not available in this build
-    {0x80A8, StmtNotAvailable},  // MessageBox: not available in this build
+    {0x80A8, StmtMessageBox},  // MessageBox: MessageBox text
     {0x80A9, StmtNotAvailable},  // Shell: not available in this build
-    {0x80AA, StmtNotAvailable},  // ReDim: not available in this build
+    {0x80AA, StmtReDim},  // ReDim: ReDim name(extent, ...)
     {0x80AB, StmtNotAvailable},  // Executable: not available in this build
     {0x80AC, StmtNotAvailable},  // SetProfileData: not available in this build
     {0x80AD, StmtNotAvailable},  // GetProfileData: not available in this build
@@ -192,7 +193,7 @@ constexpr StatementEntry kStatements[] = {
 };
 
 constexpr bool InCodeOrder() {
-  for (size_t i = 0; i < std::size(kStatements); ++i) {
+  for (std::size_t i = 0; i < std::size(kStatements); ++i) {
     if (kStatements[i].code != kStatementFirst + i) return false;
   }
   return true;
