@@ -1,6 +1,7 @@
 #include "engine/errors.h"
 
 #include <array>
+#include <cstddef>
 
 namespace msc {
 namespace {
@@ -99,7 +100,7 @@ constexpr ErrorEntry kErrorTable[] = {
 };
 
 constexpr bool TableAscending() {
-  for (size_t i = 1; i < std::size(kErrorTable); ++i) {
+  for (std::size_t i = 1; i < std::size(kErrorTable); ++i) {
     if (kErrorTable[i - 1].number >= kErrorTable[i].number) return false;
   }
   return kErrorTable[std::size(kErrorTable) - 1].number < 256;
@@ -110,7 +111,7 @@ static_assert(TableAscending(), "error table must be in ascending order below 25
 constexpr std::array<const char*, 256> BuildMessages() {
   std::array<const char*, 256> messages{};
   for (auto& m : messages) m = "";
-  for (const auto& e : kErrorTable) messages[static_cast<size_t>(e.number)] = e.message;
+  for (const auto& e : kErrorTable) messages[static_cast<std::size_t>(e.number)] = e.message;
   return messages;
 }
 constexpr std::array<const char*, 256> kMessages = BuildMessages();
@@ -119,7 +120,7 @@ constexpr std::array<const char*, 256> kMessages = BuildMessages();
 
 const char* ErrorMessage(ErrNo number) noexcept {
   if (number < 0 || number > 255) return "";
-  return kMessages[static_cast<size_t>(number)];
+  return kMessages[static_cast<std::size_t>(number)];
 }
 
 }  // namespace msc

@@ -28,6 +28,7 @@ struct ExecFrame {
   uint32_t blockContext = 1;            // 0 while the Then branch of a one-line If runs
   uint32_t stepFlag = 0;                // 1 while single-stepping
   uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
+  uint32_t evalDepth = 0;               // operands being evaluated, bounded to protect the stack
   QorMacro* macro = nullptr;
   alignas(8) uint8_t stack[kControlStackSize];
   uint8_t* top = stack + kControlStackSize;

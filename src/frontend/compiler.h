@@ -1,6 +1,7 @@
 // Compiles one source line into intermediate code, and keeps the program area.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/errors.h"

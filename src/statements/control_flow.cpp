@@ -1,20 +1,543 @@
-// Placeholder handlers, replaced as the statements are written.
+// Control flow: If / Elseif / Else / EndIf, For / Next, Do / Loop While, Exit,
+// Select / Case / End Select and Goto.
+//
+// Control stack entries opened here. Entries are packed one after another, so
+// a payload is not aligned: every field goes through the memcpy accessors.
+//
+//   If, tag 0x8022, 8 bytes        For, tag 0x801B, 48 bytes
+//   +0  u32 taken                  +0  ptr  loop variable's cell
+//   +4  u32 active                 +8  u32  element offset (0 for a scalar)
+//                                  +12 u32  (unused)
+//   Do, tag 0x800C, 16 bytes       +16 ptr  FOR line
+//   +0  ptr DO line                +24 ptr  limit expression (after "To")
+//   +8  ptr code after DO          +32 ptr  line of the first NEXT run, or null
+//                                  +40 ptr  code position after that NEXT
+//   Select, tag 0x803D, 24 bytes
+//   +0  u32 kind: 1 number, 2 text
+//   +4  u32 (unused)
+//   +8  f64 selector, or ptr to a text copy the entry owns (freed by its pop)
+//   +16 u32 matched
+//   +20 u32 active
+//
+// Taken/matched says a branch of the block has been chosen; active says that
+// branch is the one running now (0 while skipping towards the block's end).
+#include <cstdlib>
+#include <cstring>
+
+#include "api/qor_macro.h"
+#include "engine/evaluator.h"
+#include "engine/run.h"
+#include "engine/value.h"
+#include "engine/variables.h"
+#include "frontend/code.h"
+#include "frontend/keywords.h"
+#include "frontend/token_reader.h"
+#include "platform/lock.h"
+#include "statements/block_search.h"
 #include "statements/handlers.h"
+#include "statements/procedures.h"
 
 namespace msc {
+namespace {
 
-ErrNo StmtCase(ExecFrame&) noexcept { return 33; }
-ErrNo StmtDo(ExecFrame&) noexcept { return 33; }
-ErrNo StmtElse(ExecFrame&) noexcept { return 33; }
-ErrNo StmtElseif(ExecFrame&) noexcept { return 33; }
-ErrNo StmtEndIf(ExecFrame&) noexcept { return 33; }
-ErrNo StmtEndSelect(ExecFrame&) noexcept { return 33; }
-ErrNo StmtExit(ExecFrame&) noexcept { return 33; }
-ErrNo StmtFor(ExecFrame&) noexcept { return 33; }
-ErrNo StmtGoto(ExecFrame&) noexcept { return 33; }
-ErrNo StmtIf(ExecFrame&) noexcept { return 33; }
-ErrNo StmtLoop(ExecFrame&) noexcept { return 33; }
-ErrNo StmtNext(ExecFrame&) noexcept { return 33; }
-ErrNo StmtSelect(ExecFrame&) noexcept { return 33; }
+using platform::LockGuard;
+
+constexpr uint16_t kIfSize = 8;
+constexpr size_t kIfTaken = 0, kIfActive = 4;
+
+constexpr uint16_t kForSize = 48;
+constexpr size_t kForCell = 0, kForOffset = 8, kForLine = 16, kForLimit = 24, kForNextLine = 32,
+                 kForNextPos = 40;
+
+constexpr uint16_t kDoSize = 16;
+constexpr size_t kDoLine = 0, kDoPos = 8;
+
+constexpr uint16_t kSelectSize = 24;
+constexpr size_t kSelectKind = 0, kSelectValue = 8, kSelectMatched = 16, kSelectActive = 20;
+constexpr uint32_t kSelectNumber = 1, kSelectText = 2;
+
+bool IsVariableKind(int k) noexcept { return k >= kind::IntVar && k <= kind::VariantArray; }
+bool IsArrayKind(int k) noexcept {
+  return k == kind::IntArray || k == kind::DblArray || k == kind::StrArray ||
+         k == kind::VariantArray;
+}
+bool IsVariableCell(const uint8_t* cell) noexcept {
+  return cell != nullptr && *cell >= tag::Int && *cell <= tag::VariantArray;
+}
+bool IsArrayCell(const uint8_t* cell) noexcept {
+  return *cell == tag::IntArray || *cell == tag::DblArray || *cell == tag::StrArray ||
+         *cell == tag::VariantArray;
+}
+
+void SetPosition(ExecFrame& f, uint8_t* line, const uint8_t* pos) noexcept {
+  f.line = line;
+  f.pos = pos;
+  f.tokenStart = pos;
+}
+
+// Skips spacing; true when the statement word follows (nothing consumed).
+bool KeywordAhead(ExecFrame& f, uint16_t code) noexcept {
+  SkipSpaces(f);
+  // The first byte of a keyword is never the end byte, so the second byte is
+  // only looked at inside the line.
+  return f.pos[0] == (code >> 8) && f.pos[1] == (code & 0xFF);
+}
+
+bool IsCommentAt(const uint8_t* p) noexcept {
+  return p[0] == (tok::Rem >> 8) &&
+         (p[1] == (tok::Rem & 0xFF) || p[1] == (tok::Apostrophe & 0xFF));
+}
+
+// A block If has "Then" followed by the end of the line, ":" or a comment.
+bool BlockIfAhead(const ExecFrame& f) noexcept {
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (!(p[0] == (tok::Then >> 8) && p[1] == (tok::Then & 0xFF))) return false;
+  p += 2;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  return *p == code::EndOfLine || *p == ':' || IsCommentAt(p);
+}
+
+[[nodiscard]] ErrNo Condition(ExecFrame& f, bool* truth) noexcept {
+  Value v;
+  if (ErrNo e = EvaluateLocked(f, v); e != kOk) return e;
+  *truth = IsTrue(v);
+  return kOk;
+}
+
+[[nodiscard]] ErrNo ReadVariable(QorMacro& m, uint8_t* cell, uint32_t offset, Value& out) noexcept {
+  if (!IsVariableCell(cell)) return kErrTypeMismatch;
+  return IsArrayCell(cell) ? ReadElement(cell, offset, out) : ReadScalar(m, cell, out);
+}
+
+[[nodiscard]] ErrNo WriteVariable(QorMacro& m, uint8_t* cell, uint32_t offset, Value& v) noexcept {
+  if (!IsVariableCell(cell)) return kErrTypeMismatch;
+  return IsArrayCell(cell) ? WriteElement(cell, offset, v) : WriteScalar(m, cell, v);
+}
+
+// An independent copy; texts become owned so that the copy outlives its source.
+[[nodiscard]] ErrNo CopyValue(const Value& src, Value& dst) noexcept {
+  const size_t len = src.count > 0 ? static_cast<size_t>(src.count) : 0;
+  switch (src.type) {
+    case kInteger: dst.SetInteger(src.count); return kOk;
+    case kDouble: dst.SetDouble(src.number); return kOk;
+    case kVarText:
+    case kConstText:
+    case kOwnedText: return dst.SetOwnedText(src.text, len);
+    case kBytes: return dst.SetBytes(src.text, len);
+    default: dst.Clear(); return kOk;
+  }
+}
+
+// After the variable of a NEXT found by a loop exit: passes over the
+// subscripts of an array element without evaluating them.
+void SkipSubscripts(ExecFrame& f) noexcept {
+  Token t;
+  int depth = 0;
+  for (;;) {
+    const int k = ReadToken(f, t);
+    if (k == kind::End) return;
+    if (k != kind::Punct) {
+      if (depth == 0) {
+        UnreadToken(f);
+        return;
+      }
+      continue;
+    }
+    if (t.byte == '(') {
+      ++depth;
+    } else if (t.byte == ')' && depth > 0) {
+      if (--depth == 0) return;
+    } else if (depth == 0) {
+      UnreadToken(f);
+      return;
+    }
+  }
+}
+
+// Leaves the innermost For loop: continues after its NEXT (the one that ran
+// first, or else the next one in the code) and pops its entry.
+[[nodiscard]] ErrNo LoopExit(ExecFrame& f) noexcept {
+  uint8_t* e = f.FindEntry(tok::For);
+  if (e == nullptr) return 140;
+  if (uint8_t* nextLine = LoadPtr(e + kForNextLine); nextLine != nullptr) {
+    SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
+  } else {
+    if (!BlockSearch(f, tok::Next, tok::NextComma)) return 26;
+    const bool comma = f.tokenStart[0] == (tok::NextComma >> 8) &&
+                       f.tokenStart[1] == (tok::NextComma & 0xFF);
+    Token t;
+    const int k = ReadToken(f, t);
+    if (IsVariableKind(k)) {
+      // The variable named there is not checked against the loop's.
+      if (IsArrayKind(k)) SkipSubscripts(f);
+    } else {
+      if (comma) return kErrNextWithoutFor;
+      UnreadToken(f);
+    }
+  }
+  f.Pop();
+  return kOk;
+}
+
+// The test at the head of every pass. The code position is at the limit
+// expression of the FOR line; limit and step are evaluated anew each time,
+// so a body that changes them changes the loop.
+[[nodiscard]] ErrNo LoopTest(ExecFrame& f, bool fromNext) noexcept {
+  uint8_t* e = f.TopEntry(tok::For);
+  if (e == nullptr) return kErrNextWithoutFor;
+  QorMacro& m = *f.macro;
+  uint8_t* const cell = LoadPtr(e + kForCell);
+  const uint32_t offset = LoadU32(e + kForOffset);
+  bool finished = false;
+  {
+    LockGuard guard(m.lock);
+    Value limit;
+    if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
+    Value step;
+    if (KeywordAhead(f, tok::Step)) {
+      f.pos += 2;
+      if (ErrNo r = EvaluateExpression(f, step); r != kOk) return r;
+    } else {
+      step.SetInteger(1);
+    }
+    Value current;
+    if (ErrNo r = ReadVariable(m, cell, offset, current); r != kOk) return r;
+    if (fromNext) {
+      if (current.type < kInteger) return kErrTypeMismatch;
+      Value increment;
+      if (ErrNo r = CopyValue(step, increment); r != kOk) return r;
+      // Integer sums that leave the 32-bit range become doubles here; the
+      // assignment then applies the variable's own coercion.
+      if (ErrNo r = CombineValues(kOpAdd, current, increment); r != kOk) return r;
+      Value stored;
+      if (ErrNo r = CopyValue(current, stored); r != kOk) return r;
+      if (ErrNo r = WriteVariable(m, cell, offset, stored); r != kOk) return r;
+    }
+    if (step.type < kInteger) return kErrTypeMismatch;
+    Value zero;
+    zero.SetInteger(0);
+    if (ErrNo r = CombineValues(kOpGreaterEqual, step, zero); r != kOk) return r;
+    const bool upward = IsTrue(step);
+    if (ErrNo r = CombineValues(upward ? kOpGreater : kOpLess, current, limit); r != kOk) return r;
+    finished = IsTrue(current);
+  }
+  if (finished) return LoopExit(f);
+  if (fromNext) TraceEcho(f);
+  return kOk;
+}
+
+[[nodiscard]] ErrNo ExitDo(ExecFrame& f) noexcept {
+  if (f.FindEntry(tok::Do) == nullptr) return 141;
+  f.Pop();
+  if (!BlockSearch(f, tok::Loop)) return 135;
+  if (ExpectKeyword(f, tok::While) != kOk) return kErrSyntax;
+  // The condition is read only to get past it.
+  Value ignored;
+  return EvaluateLocked(f, ignored);
+}
+
+}  // namespace
+
+// ---- If ----
+
+ErrNo StmtIf(ExecFrame& f) noexcept {
+  bool truth = false;
+  if (ErrNo e = Condition(f, &truth); e != kOk) return e;
+
+  if (BlockIfAhead(f)) {
+    if (!truth) {
+      if (!BlockSearch(f, tok::Elseif, tok::Else, tok::EndIf)) return 128;
+      UnreadToken(f);  // the found Elseif, Else or EndIf runs next
+    }
+    uint8_t* e = f.Push(tok::If, kIfSize);
+    if (e == nullptr) return kErrInternal;
+    // True: the position stays before "Then", so statements after a ":" on
+    // this line already belong to the branch.
+    StoreU32(e + kIfTaken, truth ? 1 : 0);
+    StoreU32(e + kIfActive, truth ? 1 : 0);
+    return kOk;
+  }
+
+  Token t;
+  if (truth) {
+    f.blockContext = 0;  // an Else on this line now ends the line
+    if (ReadToken(f, t) != kind::Keyword) return kErrSyntax;
+    if (t.code == tok::Then || t.code == tok::Goto) return kOk;
+    if (t.code == tok::Gosub) {
+      UnreadToken(f);  // the Gosub statement runs next
+      return kOk;
+    }
+    return kErrSyntax;
+  }
+  // False one-line If: only an Else before the first ":" runs.
+  for (;;) {
+    const int k = ReadToken(f, t);
+    if (k == kind::End) return kSkipLine;
+    if (k == kind::Punct && t.byte == ':') return kSkipLine;
+    if (k != kind::Keyword) continue;
+    if (t.code == tok::Else) return kOk;
+    if (t.code == tok::Rem || t.code == tok::Apostrophe) return kSkipLine;
+  }
+}
+
+ErrNo StmtElseif(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::If);
+  if (e == nullptr) return 125;
+  if (LoadU32(e + kIfTaken) != 0) {
+    if (!BlockSearch(f, tok::EndIf)) return 129;
+    UnreadToken(f);
+    StoreU32(e + kIfActive, 0);
+    return kOk;
+  }
+  bool truth = false;
+  if (ErrNo r = Condition(f, &truth); r != kOk) return r;
+  if (truth) {
+    StoreU32(e + kIfTaken, 1);
+    StoreU32(e + kIfActive, 1);
+    TraceEcho(f);
+    return kOk;
+  }
+  if (!BlockSearch(f, tok::Elseif, tok::Else, tok::EndIf)) return 129;
+  UnreadToken(f);
+  StoreU32(e + kIfActive, 0);
+  return kOk;
+}
+
+ErrNo StmtElse(ExecFrame& f) noexcept {
+  if (f.blockContext == 0) {
+    // The Then part of a true one-line If ends here.
+    f.blockContext = 1;
+    return kSkipLine;
+  }
+  uint8_t* e = f.TopEntry(tok::If);
+  if (e == nullptr) return 126;
+  if (LoadU32(e + kIfTaken) == 0) {
+    StoreU32(e + kIfTaken, 1);
+    StoreU32(e + kIfActive, 1);
+    TraceEcho(f);
+    return kOk;
+  }
+  if (!BlockSearch(f, tok::EndIf)) return 130;
+  UnreadToken(f);
+  StoreU32(e + kIfActive, 0);
+  return kOk;
+}
+
+ErrNo StmtEndIf(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::If);
+  if (e == nullptr) return 127;
+  if (LoadU32(e + kIfActive) == 0) TraceEcho(f);  // arrived by a skip, not in sequence
+  f.Pop();
+  return kOk;
+}
+
+// ---- For / Next ----
+
+ErrNo StmtFor(ExecFrame& f) noexcept {
+  QorMacro& m = *f.macro;
+  Token t;
+  const int k = ReadToken(f, t);
+  if (!IsVariableKind(k)) return kErrSyntax;
+  uint8_t* const cell = t.cell;
+  if (!IsVariableCell(cell)) return kErrTypeMismatch;
+  uint32_t offset = 0;
+  if (IsArrayKind(k)) {
+    LockGuard guard(m.lock);
+    if (ErrNo r = ElementOffset(f, cell, &offset); r != kOk) return r;
+  }
+  if (ExpectChar(f, '=') != kOk) return kErrSyntax;
+  {
+    LockGuard guard(m.lock);
+    Value start;
+    if (ErrNo r = EvaluateExpression(f, start); r != kOk) return r;
+    if (ErrNo r = WriteVariable(m, cell, offset, start); r != kOk) return r;
+  }
+  if (ExpectKeyword(f, tok::To) != kOk) return kErrSyntax;
+
+  uint8_t* e = f.Push(tok::For, kForSize);
+  if (e == nullptr) return kErrInternal;
+  StorePtr(e + kForCell, cell);
+  StoreU32(e + kForOffset, offset);
+  StorePtr(e + kForLine, f.line);
+  StorePtr(e + kForLimit, f.pos);
+  return LoopTest(f, false);
+}
+
+ErrNo StmtNext(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::For);
+  if (e == nullptr) return kErrNextWithoutFor;
+  Token t;
+  const int k = ReadToken(f, t);
+  if (IsVariableKind(k)) {
+    if (t.cell != LoadPtr(e + kForCell)) return kErrNextWithoutFor;
+    uint32_t offset = 0;
+    if (IsArrayKind(k)) {
+      LockGuard guard(f.macro->lock);
+      if (ErrNo r = ElementOffset(f, t.cell, &offset); r != kOk) return r;
+    }
+    if (offset != LoadU32(e + kForOffset)) return kErrNextWithoutFor;
+  } else {
+    UnreadToken(f);
+  }
+  if (LoadPtr(e + kForNextLine) == nullptr) {
+    // Where the first NEXT that runs ends is where the loop exit continues.
+    StorePtr(e + kForNextLine, f.line);
+    StorePtr(e + kForNextPos, f.pos);
+  }
+  SetPosition(f, LoadPtr(e + kForLine), LoadPtr(e + kForLimit));
+  return LoopTest(f, true);
+}
+
+// ---- Do / Loop While / Exit ----
+
+ErrNo StmtDo(ExecFrame& f) noexcept {
+  uint8_t* e = f.Push(tok::Do, kDoSize);
+  if (e == nullptr) return kErrInternal;
+  StorePtr(e + kDoLine, f.line);
+  StorePtr(e + kDoPos, f.pos);  // statements after DO on its line belong to the loop
+  return kOk;
+}
+
+ErrNo StmtLoop(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::Do);
+  if (e == nullptr) return 136;
+  if (ExpectKeyword(f, tok::While) != kOk) return kErrSyntax;
+  bool again = false;
+  {
+    Value v;
+    if (ErrNo r = EvaluateLocked(f, v); r != kOk) return r;
+    if (v.type == kInteger) {
+      again = v.count != 0;
+    } else if (v.type == kDouble) {
+      again = !(v.number == 0.0);  // NaN counts as true
+    } else {
+      return kErrTypeMismatch;
+    }
+  }
+  if (!again) {
+    f.Pop();
+    return kOk;
+  }
+  SetPosition(f, LoadPtr(e + kDoLine), LoadPtr(e + kDoPos));
+  TraceEcho(f);
+  return kOk;
+}
+
+ErrNo StmtExit(ExecFrame& f) noexcept {
+  Token t;
+  if (ReadToken(f, t) != kind::Keyword) return kErrSyntax;
+  switch (t.code) {
+    case tok::Do: return ExitDo(f);
+    case tok::For: return LoopExit(f);
+    case tok::Sub: return StmtEndSub(f);
+    default: return kErrSyntax;
+  }
+}
+
+// ---- Select / Case / End Select ----
+
+ErrNo StmtSelect(ExecFrame& f) noexcept {
+  QorMacro& m = *f.macro;
+  uint32_t selectorKind = kSelectNumber;
+  double number = 0.0;
+  char* text = nullptr;
+  {
+    LockGuard guard(m.lock);
+    Value v;
+    if (ErrNo r = EvaluateExpression(f, v); r != kOk) return r;
+    if (v.type == kInteger) {
+      number = v.count;
+    } else if (v.type == kDouble) {
+      number = v.number;
+    } else if (v.type == kOwnedText) {
+      // The entry takes the buffer over; both were allocated with malloc.
+      selectorKind = kSelectText;
+      text = const_cast<char*>(v.text);
+      v.type = kEmpty;
+      v.text = nullptr;
+      v.count = 0;
+    } else if (v.type == kVarText || v.type == kConstText) {
+      // A borrowed text may change under the entry: keep a copy.
+      selectorKind = kSelectText;
+      const size_t len = v.count > 0 ? static_cast<size_t>(v.count) : 0;
+      text = static_cast<char*>(std::malloc(len + 1));
+      if (text == nullptr) return kErrOutOfMemory;
+      if (len != 0) std::memcpy(text, v.text, len);
+      text[len] = '\0';
+    } else {
+      return kErrTypeMismatch;
+    }
+  }
+  uint8_t* e = f.Push(tok::Select, kSelectSize);
+  if (e == nullptr) {
+    std::free(text);
+    return kErrInternal;
+  }
+  StoreU32(e + kSelectKind, selectorKind);
+  if (selectorKind == kSelectText) {
+    StorePtr(e + kSelectValue, reinterpret_cast<const uint8_t*>(text));
+  } else {
+    StoreF64(e + kSelectValue, number);
+  }
+  // Statements between Select and its first Case never run.
+  if (!BlockSearch(f, tok::Case, tok::EndSelect)) return 123;
+  UnreadToken(f);
+  return kOk;
+}
+
+ErrNo StmtCase(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::Select);
+  if (e == nullptr) return 121;
+  if (LoadU32(e + kSelectMatched) != 0) {
+    // The body of the matching Case ran into the next Case.
+    if (!BlockSearch(f, tok::EndSelect)) return 124;
+    UnreadToken(f);
+    StoreU32(e + kSelectActive, 0);
+    return kOk;
+  }
+  bool equal = false;
+  if (KeywordAhead(f, tok::Else)) {
+    f.pos += 2;
+    equal = true;
+  } else if (LoadU32(e + kSelectKind) == kSelectText) {
+    char buffer[kTextArgumentSize];
+    if (ErrNo r = TextArgument(f, buffer); r != kOk) return r;
+    const char* selector = reinterpret_cast<const char*>(LoadPtr(e + kSelectValue));
+    equal = selector != nullptr && std::strcmp(buffer, selector) == 0;
+  } else {
+    double value = 0.0;
+    if (ErrNo r = DoubleArgument(f, &value); r != kOk) return r;
+    equal = value == LoadF64(e + kSelectValue);  // NaN matches nothing
+  }
+  if (equal) {
+    StoreU32(e + kSelectMatched, 1);
+    StoreU32(e + kSelectActive, 1);
+    TraceEcho(f);
+    return kOk;
+  }
+  if (!BlockSearch(f, tok::Case, tok::EndSelect)) return 124;
+  UnreadToken(f);
+  StoreU32(e + kSelectActive, 0);
+  return kOk;
+}
+
+ErrNo StmtEndSelect(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::Select);
+  if (e == nullptr) return 122;
+  if (LoadU32(e + kSelectActive) == 0) TraceEcho(f);
+  f.Pop();
+  return kOk;
+}
+
+// ---- Goto ----
+
+ErrNo StmtGoto(ExecFrame& f) noexcept {
+  Token t;
+  const int k = ReadToken(f, t);
+  if (ErrNo r = JumpToTarget(f, k, t); r != kOk) return r;
+  TraceEcho(f);
+  return kOk;
+}
 
 }  // namespace msc

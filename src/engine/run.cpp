@@ -1,0 +1,326 @@
+// The drivers that start runs, the run loop that walks the program line by
+// line, and the dispatcher that executes the statements of one line.
+//
+// The loop and the dispatcher are the hot path: per statement they read one
+// token and make one table call, with no allocation and no name lookup. The
+// trace listing buffer exists only once a thread has traced or stepped.
+#include "engine/run.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "api/qor_macro.h"
+#include "engine/debug_console.h"
+#include "engine/evaluator.h"
+#include "engine/host_names.h"
+#include "engine/report.h"
+#include "engine/saved_variables.h"
+#include "engine/variables.h"
+#include "frontend/code.h"
+#include "frontend/compiler.h"
+#include "frontend/keywords.h"
+#include "frontend/listing.h"
+#include "frontend/token_reader.h"
+#include "platform/console.h"
+#include "platform/lock.h"
+#include "statements/error_trapping.h"
+#include "statements/handlers.h"
+#include "statements/procedures.h"
+
+namespace msc {
+namespace {
+
+constexpr uint32_t kTraceMode = 2;
+constexpr char kLineBufferOverflow[] = "Line buffer overflow";
+
+// The source copy and the scratch record of one direct execution.
+//
+//   record:  +0 u16 length  +2 u32 line number (0)  +6 code ... 00  [00 00]
+//                                                                ^ end of the one-line program
+struct LineBuffers {
+  char text[kLineBufferSize];
+  alignas(8) uint8_t record[kLineHeader + kLineBufferSize + 8];
+};
+
+// Direct executions nest (a line typed at the debug console runs inside the
+// run that stopped), so each call takes its own buffers. One spare set per
+// thread spares the common, non-nested case an allocation.
+class LineBufferLease {
+ public:
+  LineBufferLease() noexcept : buffers_(spare_ ? spare_.release() : new (std::nothrow) LineBuffers) {}
+  ~LineBufferLease() {
+    if (!spare_) {
+      spare_.reset(buffers_);
+    } else {
+      delete buffers_;
+    }
+  }
+  LineBufferLease(const LineBufferLease&) = delete;
+  LineBufferLease& operator=(const LineBufferLease&) = delete;
+
+  LineBuffers* get() const noexcept { return buffers_; }
+
+ private:
+  static thread_local std::unique_ptr<LineBuffers> spare_;
+  LineBuffers* buffers_;
+};
+thread_local std::unique_ptr<LineBuffers> LineBufferLease::spare_;
+
+// The listing buffer of trace lines, made on the first trace of a thread.
+char* ListingBuffer() noexcept {
+  static thread_local std::unique_ptr<char[]> buffer;
+  if (!buffer) buffer.reset(new (std::nothrow) char[kLineBufferSize]);
+  return buffer.get();
+}
+
+bool Tracing(const ExecFrame& f) noexcept {
+  return f.stepFlag != 0 || (f.macro->reportMode & 15) == kTraceMode;
+}
+
+// Prints the current line with its number; direct statements (line 0) and
+// the empty record of a label run are not shown.
+void EchoLine(const ExecFrame& f) noexcept {
+  if (f.line == nullptr || RecordLength(f.line) < kRecordOverhead) return;
+  if (RecordLineNumber(f.line) == 0) return;
+  char* listing = ListingBuffer();
+  if (listing == nullptr) return;
+  uint32_t number = 0;
+  (void)ListLine(f.line, listing, kLineBufferSize, &number);
+  platform::ConsolePrint(listing);
+}
+
+// Stepping stops before numbered lines that hold a statement, not before
+// comments or empty lines.
+bool StepStopsAt(const uint8_t* record) noexcept {
+  if (RecordLength(record) < kRecordOverhead || RecordLineNumber(record) == 0) return false;
+  const uint8_t* p = RecordCode(record);
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (*p == code::EndOfLine) return false;
+  if (*p >= code::KeywordFirst && *p <= code::KeywordLast) {
+    const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
+    if (c == tok::Rem || c == tok::Apostrophe) return false;
+  }
+  return true;
+}
+
+bool InProgramArea(const QorMacro& m, const uint8_t* record) noexcept {
+  return m.program.data != nullptr && record >= m.program.data &&
+         record < m.program.data + m.program.used;
+}
+
+// A line typed at the console may have edited the program, moving the
+// records. The stopped run continues at the line with its number, or with the
+// next line when it was deleted; null when nothing follows.
+uint8_t* RelocateLine(QorMacro& m, uint32_t number) noexcept {
+  if (m.program.Empty()) return nullptr;
+  for (uint8_t* r = m.program.data; RecordLength(r) != 0; r += RecordLength(r))
+    if (RecordLineNumber(r) >= number) return r;
+  return nullptr;
+}
+
+// Enters the debug console before the current line. False when the program
+// was edited so that no line is left to run.
+bool ConsoleBeforeLine(ExecFrame& f) noexcept {
+  QorMacro& m = *f.macro;
+  const bool inProgram = InProgramArea(m, f.line);
+  const uint8_t* area = m.program.data;
+  const int32_t used = m.program.used;
+  const uint32_t number = RecordLineNumber(f.line);
+  (void)DebugConsole(f);
+  if (inProgram && (m.program.data != area || m.program.used != used)) {
+    uint8_t* line = RelocateLine(m, number);
+    if (line == nullptr) return false;
+    JumpTo(f, line);
+  }
+  return true;
+}
+
+ErrNo AssignScalar(ExecFrame& f, uint8_t* cell) noexcept {
+  if (cell == nullptr) return kErrInternal;
+  if (ExpectChar(f, '=') != kOk) return kErrSyntax;
+  Value v;
+  if (ErrNo e = EvaluateExpression(f, v); e != kOk) return e;
+  return WriteScalar(*f.macro, cell, v);
+}
+
+ErrNo AssignElement(ExecFrame& f, uint8_t* cell) noexcept {
+  if (cell == nullptr) return kErrInternal;
+  uint32_t offset = 0;
+  if (ErrNo e = ElementOffset(f, cell, &offset); e != kOk) return e;
+  if (ExpectChar(f, '=') != kOk) return kErrSyntax;
+  Value v;
+  if (ErrNo e = EvaluateExpression(f, v); e != kOk) return e;
+  return WriteElement(cell, offset, v);
+}
+
+// One statement that begins with token t of reader kind k; *statement gets
+// the keyword code that began it (0 for none).
+ErrNo ExecuteStatement(ExecFrame& f, int k, const Token& t, uint32_t* statement) noexcept {
+  QorMacro& m = *f.macro;
+  switch (k) {
+    case kind::Keyword:
+      *statement = t.code;
+      if (t.code < kStatementFirst || t.code > kStatementLast) return kErrSyntax;
+      return StatementFor(t.code)(f);
+    case kind::Punct:
+      return t.byte == ':' ? kOk : kErrSyntax;
+    case kind::LineRef:
+    case kind::LabelRef: {
+      const ErrNo e = JumpToTarget(f, k, t);
+      if (e == kOk) TraceEcho(f);
+      return e;
+    }
+    case kind::LabelDef:
+      return kOk;
+    case kind::IntVar:
+    case kind::DblVar:
+    case kind::StrVar:
+    case kind::RefVar:
+    case kind::VariantVar: {
+      platform::LockGuard hold(m.lock);
+      return AssignScalar(f, t.cell);
+    }
+    case kind::IntArray:
+    case kind::DblArray:
+    case kind::StrArray:
+    case kind::VariantArray: {
+      platform::LockGuard hold(m.lock);
+      return AssignElement(f, t.cell);
+    }
+    case kind::ScScalar:
+    case kind::ScArray:
+    case kind::SyScalar:
+    case kind::SyArray: {
+      platform::LockGuard hold(m.lock);
+      return AssignHostName(f, k, t.text, static_cast<size_t>(t.length));
+    }
+    default:
+      return kErrSyntax;
+  }
+}
+
+}  // namespace
+
+void TraceEcho(ExecFrame& f) noexcept {
+  if (Tracing(f)) EchoLine(f);
+}
+
+ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept {
+  Token t;
+  for (;;) {
+    const int k = ReadToken(f, t);
+    if (k == kind::End) {
+      f.blockContext = 1;
+      return kOk;
+    }
+    uint32_t statement = 0;
+    const ErrNo e = ExecuteStatement(f, k, t, &statement);
+    if (e == kOk) continue;
+    if (e == kSkipLine) {
+      f.blockContext = 1;
+      return kOk;
+    }
+    QorMacro& m = *f.macro;
+    m.trappedErrorNumber = static_cast<uint32_t>(e);
+    m.trappedErrorStatement = statement;
+    if (!TrapError(f, base, e)) return e;
+  }
+}
+
+ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
+  QorMacro& m = *f.macro;
+  const int32_t savedDepth = m.savedDepth;
+  for (;;) {
+    JumpTo(f, f.line);
+    if (Tracing(f)) {
+      EchoLine(f);
+      if (f.stepFlag != 0 && StepStopsAt(f.line) && !ConsoleBeforeLine(f)) return kOk;
+    }
+
+    const ErrNo e = DispatchLine(f, base);
+    if (e != kOk) {
+      f.PopTo(base);
+      if (m.savedDepth > savedDepth) (void)RestoreSavedVariables(m, savedDepth);
+      ReportError(e, m.reportMode, f);
+      if (f.stepFlag != 0) (void)DebugConsole(f);
+      return e;
+    }
+
+    uint8_t* next = f.line + RecordLength(f.line);
+    if (RecordLength(next) == 0) return kOk;
+    f.line = next;
+  }
+}
+
+ErrNo DirectExecute(QorMacro& m, const char* text, uint32_t* stepMode) noexcept {
+  if (text == nullptr) text = "";
+  const size_t length = strnlen(text, kLineBufferSize);
+  if (length >= kLineBufferSize) {
+    platform::ConsolePrint(kLineBufferOverflow);
+    return kErrLineBufferOverflow;
+  }
+  LineBufferLease lease;
+  LineBuffers* b = lease.get();
+  if (b == nullptr) return kErrOutOfMemory;
+  std::memcpy(b->text, text, length + 1);
+  std::memset(b->record, 0, sizeof b->record);
+
+  uint8_t* const record = b->record;
+  uint32_t number = 0;
+  int32_t codeLength = 0;
+  ErrNo e;
+  {
+    // Compiling may create variable cells; other runs of the object may be
+    // walking the variable area meanwhile.
+    platform::LockGuard hold(m.lock);
+    e = CompileLine(b->text, RecordCode(record), m, true, &number, &codeLength);
+  }
+  if (e == kOk && (codeLength < 0 || static_cast<size_t>(codeLength) > kCompileOutputLimit))
+    e = kErrLineBufferOverflow;
+  if (e != kOk) {
+    if (e == kErrLineBufferOverflow) platform::ConsolePrint(kLineBufferOverflow);
+    return e;
+  }
+
+  const size_t end = kLineHeader + static_cast<size_t>(codeLength);
+  StoreU16(record, static_cast<uint16_t>(codeLength + kRecordOverhead));
+  StoreU32(record + 2, number);
+  record[end] = code::EndOfLine;
+  StoreU16(record + end + 1, 0);
+
+  ExecFrame f(&m);
+  if (number != 0) {
+    if (codeLength == 0) {
+      DeleteLines(m, number, number);
+      return kOk;
+    }
+    e = StoreLine(m, number, RecordCode(record), codeLength);
+    if (e != kOk) {
+      JumpTo(f, record);
+      ReportError(e, m.reportMode, f);
+    }
+    return e;
+  }
+
+  JumpTo(f, record);
+  e = RunLoop(f, f.top);
+  if (stepMode != nullptr) *stepMode = f.stepMode;
+  f.Unwind();
+  return e;
+}
+
+ErrNo RunLabel(QorMacro& m, const char* label) noexcept {
+  if (label == nullptr || label[0] == '\0') return -1;
+  // The routine's Return comes back to this empty record; the run loop then
+  // finds the end of the program after it and the run ends.
+  alignas(8) uint8_t emptyLine[kLineHeader + 2] = {};
+  ExecFrame f(&m);
+  JumpTo(f, emptyLine);
+  ErrNo e = CallLabel(f, label, std::strlen(label));
+  if (e == kOk) e = RunLoop(f, f.top);
+  f.Unwind();
+  return e;
+}
+
+}  // namespace msc

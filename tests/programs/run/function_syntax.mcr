@@ -1,0 +1,6 @@
+' A function word that needs arguments must be followed by "(".
+*MCRINIT
+  Print Len("abc")
+  X& = Len "abc"
+  Print "not printed"
+  Return

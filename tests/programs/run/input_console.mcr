@@ -1,0 +1,15 @@
+' Input and Line Input from standard input: the prompt, fields split at
+' commas, "Redo from start " for a line with too few or too many fields, a
+' line longer than 255 characters, and the end of the input.
+*MAIN
+  Input "Value"; A#
+  Print "A# = "; A#
+  Input "Two", A&, B&
+  Print "A& = "; A&; ", B& = "; B&
+  Input S$, T$
+  Print "["; S$; "] ["; T$; "]"
+  Line Input L$
+  Print "["; L$; "]"
+  Try : Line Input L$ : Catch : Print "long line: "; Errno : End Try
+  Try : Input X& : Catch : Print "end of input: "; Errno : End Try
+  Return

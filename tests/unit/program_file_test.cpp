@@ -1,0 +1,383 @@
+// Program images and program source files: layout, round trips, and damaged input.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "api/config.h"
+#include "frontend/code.h"
+#include "frontend/compiler.h"
+#include "frontend/listing.h"
+#include "frontend/program_file.h"
+#include "platform/codepage.h"
+#include "test_support.h"
+
+namespace msc {
+namespace {
+
+using test::MacroPtr;
+using test::NewMacro;
+
+// Every result a load may give for damaged or random input.
+const std::set<ErrNo> kLoadResults = {-1, 0, 2, 7, 23, 200, 201};
+
+// Compiles each text as line 10, 20, 30 ... and stores it, as a loader does.
+void StoreLines(QorMacro& m, const std::vector<std::string>& lines) {
+  std::vector<uint8_t> code(kLineBufferSize);
+  uint32_t number = 10;
+  for (const std::string& text : lines) {
+    std::string source = std::to_string(number) + " " + text;
+    uint32_t compiled = 0;
+    int32_t length = 0;
+    ASSERT_EQ(CompileLine(source.data(), code.data(), m, false, &compiled, &length), 0) << text;
+    ASSERT_EQ(StoreLine(m, number, code.data(), length), 0);
+    number += 10;
+  }
+}
+
+// The numbered listing of every line.
+std::vector<std::string> Listing(QorMacro& m) {
+  std::vector<std::string> lines;
+  if (m.program.Empty()) return lines;
+  std::vector<char> text(kLineBufferSize);
+  for (const uint8_t* r = m.program.data; RecordLength(r) != 0; r += RecordLength(r)) {
+    uint32_t number = 0;
+    ListLine(r, text.data(), text.size(), &number);
+    lines.emplace_back(text.data());
+  }
+  return lines;
+}
+
+std::vector<uint8_t> SaveImage(QorMacro& m) {
+  std::vector<uint8_t> image(ProgramImageSize(m));
+  EXPECT_EQ(SaveProgramImage(m, image.data()), 0);
+  return image;
+}
+
+// Loads from a heap block of exactly the image's length, so that a read past
+// its end is caught by the address sanitizer.
+ErrNo LoadImage(QorMacro& m, const std::vector<uint8_t>& image, const uint8_t** after = nullptr) {
+  std::unique_ptr<uint8_t[]> exact(new uint8_t[image.size()]);
+  std::memcpy(exact.get(), image.data(), image.size());
+  const uint8_t* end = nullptr;
+  const ErrNo err = LoadProgramImage(m, exact.get(), &end);
+  if (after != nullptr) *after = image.data() + (end - exact.get());
+  return err;
+}
+
+class TempFile {
+ public:
+  explicit TempFile(const std::string& name)
+      : path_(testing::TempDir() + "msc_program_file_" + std::to_string(getpid()) + "_" + name) {}
+  ~TempFile() { std::remove(path_.c_str()); }
+
+  void Write(const std::string& bytes) const {
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::wstring Wide() const { return platform::ToWide(platform::kCodePageUtf8, path_); }
+
+ private:
+  std::string path_;
+};
+
+ErrNo LoadSource(QorMacro& m, const TempFile& file) {
+  return LoadProgramSource(m, file.Wide().c_str());
+}
+
+// --- program images ------------------------------------------------------
+
+TEST(ProgramImage, OneEndLineIsThirtyTwoBytes) {
+  MacroPtr m = NewMacro();
+  EXPECT_EQ(ProgramImageSize(*m), 0u);  // empty program: no image at all
+
+  StoreLines(*m, {"End"});
+  const std::vector<uint8_t> image = SaveImage(*m);
+  ASSERT_EQ(image.size(), 32u);
+  EXPECT_EQ(LoadU32(image.data()), 32u);
+  EXPECT_EQ(std::memcmp(image.data() + 4, "K7TTMCR100\0\0\0\0\0\0", 16), 0);
+  EXPECT_EQ(std::memcmp(image.data() + 20, "End", 4), 0);
+  EXPECT_EQ(image[24], 0xFF);
+  EXPECT_EQ(std::memcmp(image.data() + 25, "\0\0\0END", 7), 0);
+  EXPECT_EQ(image[31], 0);
+}
+
+TEST(ProgramImage, RoundTripKeepsTextAndBytes) {
+  const std::vector<std::string> lines = {
+      "*START",       "    A& = &H10 + 1 : B# = 0.1", "",
+      R"(S$ = "say ""hi""")", "Rem  keep   this \"text\"", "? A&; S$",
+      ":",            "If A& >= 3 Then Goto *START",  "Next I&, J&"};
+  MacroPtr source = NewMacro();
+  StoreLines(*source, lines);
+  const std::vector<uint8_t> image = SaveImage(*source);
+
+  MacroPtr loaded = NewMacro();
+  const uint8_t* after = nullptr;
+  ASSERT_EQ(LoadImage(*loaded, image, &after), 0);
+  EXPECT_EQ(after, image.data() + image.size());
+  EXPECT_EQ(Listing(*loaded), Listing(*source));
+  EXPECT_EQ(SaveImage(*loaded), image);
+}
+
+TEST(ProgramImage, RefusedImagesLeaveTheProgramAlone) {
+  MacroPtr m = NewMacro();
+  StoreLines(*m, {"A& = 1", "Print A&"});
+  const std::vector<std::string> before = Listing(*m);
+  const std::vector<uint8_t> good = SaveImage(*m);
+
+  std::vector<uint8_t> noMagic = good;
+  noMagic[9] = 'X';
+  const uint8_t* after = nullptr;
+  EXPECT_EQ(LoadImage(*m, noMagic, &after), 0);
+  EXPECT_EQ(after, noMagic.data());
+
+  auto withSize = [&](uint32_t size) {
+    std::vector<uint8_t> image = good;
+    StoreU32(image.data(), size);
+    return image;
+  };
+  EXPECT_EQ(LoadImage(*m, withSize(7), &after), -1);
+  EXPECT_EQ(LoadImage(*m, withSize(0x10000001), &after), -1);
+  EXPECT_EQ(LoadImage(*m, withSize(static_cast<uint32_t>(good.size()) - 1), &after), -1);
+
+  std::vector<uint8_t> noMarker = good;
+  noMarker[good.size() - 2] = 'X';
+  EXPECT_EQ(LoadImage(*m, noMarker, &after), -1);
+
+  // The last line loses its zero byte and its 0xFF: it runs into the marker.
+  std::vector<uint8_t> unterminated = good;
+  for (size_t i = 20; i < good.size() - 4; ++i) {
+    if (unterminated[i] == 0 || unterminated[i] == 0xFF) unterminated[i] = ' ';
+  }
+  EXPECT_EQ(LoadImage(*m, unterminated, &after), -1);
+
+  EXPECT_EQ(Listing(*m), before);
+}
+
+// Builds an image by hand from stored line texts.
+std::vector<uint8_t> MakeImage(const std::vector<std::string>& lines) {
+  std::vector<uint8_t> image(20);
+  std::memcpy(image.data() + 4, "K7TTMCR100", 10);
+  for (const std::string& line : lines) {
+    image.insert(image.end(), line.begin(), line.end());
+    image.push_back(0);
+  }
+  image.push_back(0xFF);
+  while (image.size() % 4 != 0) image.push_back(0);
+  image.insert(image.end(), {'E', 'N', 'D', 0});
+  StoreU32(image.data(), static_cast<uint32_t>(image.size()));
+  return image;
+}
+
+TEST(ProgramImage, FirstCompileErrorEmptiesTheProgram) {
+  MacroPtr m = NewMacro();
+  StoreLines(*m, {"A& = 1"});
+  EXPECT_EQ(LoadImage(*m, MakeImage({"A& = 2", "Print b", "C& = 3"})), 2);
+  EXPECT_TRUE(Listing(*m).empty());
+
+  EXPECT_EQ(LoadImage(*m, MakeImage({"Option Explicit", "Dim A&", "B& = A&"})), 200);
+  EXPECT_TRUE(Listing(*m).empty());
+  EXPECT_EQ(m->explicitFlag, 0u);
+
+  EXPECT_EQ(LoadImage(*m, MakeImage({"Option Explicit", "Dim A&", "Dim A&"})), 201);
+  EXPECT_TRUE(Listing(*m).empty());
+
+  // Lines are numbered afresh whatever the text holds.
+  ASSERT_EQ(LoadImage(*m, MakeImage({"", "Print 1"})), 0);
+  EXPECT_EQ(Listing(*m), (std::vector<std::string>{"10", "20 Print 1"}));
+}
+
+TEST(ProgramImage, DamagedImagesNeverCrash) {
+  MacroPtr source = NewMacro();
+  StoreLines(*source, {"*MAIN", "  For I& = 1 To 10 Step 2", R"(    S$ = S$ + "x")", "  Next I&",
+                       "Rem done", "Return"});
+  const std::vector<uint8_t> good = SaveImage(*source);
+  std::mt19937 random(20240611);
+  MacroPtr m = NewMacro();
+  for (int round = 0; round < 600; ++round) {
+    std::vector<uint8_t> image = good;
+    switch (round % 3) {
+      case 0:  // flip bytes inside the lines
+        for (int k = 0; k < 1 + round % 7; ++k) {
+          image[20 + random() % (image.size() - 24)] = static_cast<uint8_t>(random());
+        }
+        break;
+      case 1: {  // cut short, with a consistent size and end marker
+        const size_t size = 24 + random() % (good.size() - 24);
+        image.resize(size);
+        std::memcpy(image.data() + size - 4, "END", 4);
+        StoreU32(image.data(), static_cast<uint32_t>(size));
+        break;
+      }
+      default:  // random line bytes of a random length
+        image.resize(24 + random() % 200);
+        for (size_t i = 20; i < image.size() - 4; ++i) image[i] = static_cast<uint8_t>(random());
+        std::memcpy(image.data() + image.size() - 4, "END", 4);
+        StoreU32(image.data(), static_cast<uint32_t>(image.size()));
+        break;
+    }
+    const ErrNo err = LoadImage(*m, image);
+    EXPECT_TRUE(kLoadResults.count(err)) << "round " << round << " gave " << err;
+  }
+}
+
+// --- source files --------------------------------------------------------
+
+TEST(ProgramSource, ByteOrderMarkAndLineEndsDoNotMatter) {
+  TempFile plain("plain.mcr"), marked("marked.mcr"), mixed("mixed.mcr");
+  plain.Write("A& = 1\nPrint A&\n");
+  marked.Write("\xEF\xBB\xBF" "A& = 1\r\nPrint A&\r\n");
+  mixed.Write("A& = 1\r\r\nPrint A&");
+  MacroPtr m = NewMacro();
+  ASSERT_EQ(LoadSource(*m, plain), 0);
+  const std::vector<std::string> expected = {"10 A& = 1", "20 Print A&"};
+  EXPECT_EQ(Listing(*m), expected);
+  ASSERT_EQ(LoadSource(*m, marked), 0);
+  EXPECT_EQ(Listing(*m), expected);
+  ASSERT_EQ(LoadSource(*m, mixed), 0);
+  EXPECT_EQ(Listing(*m), expected);
+}
+
+TEST(ProgramSource, SavedTextIsTheLoadedText) {
+  TempFile in("in.mcr"), out("out.mcr");
+  const std::string text =
+      "A& = 1\r\n\r\nPrint A&\r\n    If A& = 1 Then\r\n        Print \"one\"\r\n    EndIf\r\n";
+  in.Write(text);
+  MacroPtr m = NewMacro();
+  ASSERT_EQ(LoadSource(*m, in), 0);
+  const std::vector<std::string> listing = Listing(*m);
+  ASSERT_EQ(listing.size(), 6u);
+  EXPECT_EQ(listing[1], "20");
+  EXPECT_EQ(listing[2], "30 Print A&");
+  ASSERT_EQ(SaveProgramSource(*m, out.Wide().c_str()), 0);
+  EXPECT_EQ(out.Read(), text);
+
+  // A line of nothing but spaces or punctuation is kept as an empty line.
+  in.Write("   \r\n:\r\n");
+  ASSERT_EQ(LoadSource(*m, in), 0);
+  ASSERT_EQ(SaveProgramSource(*m, out.Wide().c_str()), 0);
+  EXPECT_EQ(out.Read(), "\r\n\r\n");
+
+  MacroPtr empty = NewMacro();
+  ASSERT_EQ(SaveProgramSource(*empty, out.Wide().c_str()), 0);
+  EXPECT_EQ(out.Read(), "");
+}
+
+TEST(ProgramSource, OverLongLineContinuesAsTheNextLine) {
+  // "10 " takes three bytes of the 65536, one more holds the final zero.
+  const size_t capacity = 65536 - 3 - 1;
+  std::string first = "Print 1" + std::string(capacity - 7, ' ');
+  TempFile file("long.mcr");
+  file.Write(first + "Print 2\r\nPrint 3\r\n");
+  MacroPtr m = NewMacro();
+  ASSERT_EQ(LoadSource(*m, file), 0);
+  const std::vector<std::string> listing = Listing(*m);
+  ASSERT_EQ(listing.size(), 3u);
+  EXPECT_EQ(listing[0].substr(0, 10), "10 Print 1");
+  EXPECT_EQ(listing[1], "20 Print 2");
+  EXPECT_EQ(listing[2], "30 Print 3");
+}
+
+TEST(ProgramSource, EveryErrorIsShownAndNothingKept) {
+  TempFile file("errors.mcr");
+  file.Write("A& = 1\r\nPrint b\r\nC& = 2\r\nx# = 1e999\r\n" + std::string(22000, '?') + "\r\n");
+  MacroPtr m = NewMacro();
+  testing::internal::CaptureStdout();
+  const ErrNo err = LoadSource(*m, file);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(err, 2);
+  EXPECT_TRUE(Listing(*m).empty());
+  EXPECT_NE(out.find("Macro(SC) 20 Print b\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("30 C&"), std::string::npos) << out;
+  EXPECT_NE(out.find("Macro(SC) 40 x# = 1e999\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Macro(SC) Line buffer overflow\nMacro(SC) 50 ???"), std::string::npos);
+
+  file.Write("Option Explicit\nDim A&\nB& = A&\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(LoadSource(*m, file), 200);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("Macro(SC) 30 B& = A&\n"),
+            std::string::npos);
+  EXPECT_EQ(m->explicitFlag, 0u);
+}
+
+TEST(ProgramSource, MissingOrUnwritableFilesGiveFive) {
+  MacroPtr m = NewMacro();
+  StoreLines(*m, {"A& = 1"});
+  TempFile missing("does_not_exist.mcr");
+  EXPECT_EQ(LoadSource(*m, missing), 5);
+  EXPECT_TRUE(Listing(*m).empty());  // cleared before the open
+
+  StoreLines(*m, {"A& = 1"});
+  const std::wstring dir = platform::ToWide(platform::kCodePageUtf8, testing::TempDir());
+  EXPECT_EQ(SaveProgramSource(*m, dir.c_str()), 5);
+  EXPECT_EQ(Listing(*m).size(), 1u);
+}
+
+TEST(ProgramSource, TextOutsideAsciiRoundTrips) {
+  if (CodePage() == 1252) GTEST_SKIP() << "the code page has no Japanese characters";
+  TempFile in("kana.mcr"), out("kana_out.mcr");
+  const std::string text = "S$ = \"\xE6\x97\xA5\xE6\x9C\xAC\" ' \xE3\x82\xAB\r\n";
+  in.Write(text);
+  MacroPtr m = NewMacro();
+  ASSERT_EQ(LoadSource(*m, in), 0);
+  ASSERT_EQ(SaveProgramSource(*m, out.Wide().c_str()), 0);
+  EXPECT_EQ(out.Read(), text);
+  const std::vector<uint8_t> image = SaveImage(*m);
+  MacroPtr again = NewMacro();
+  ASSERT_EQ(LoadImage(*again, image), 0);
+  EXPECT_EQ(Listing(*again), Listing(*m));
+}
+
+TEST(ProgramSource, RandomFilesNeverCrashAndRoundTrip) {
+  // "?" lists as "Print", which would merge with a word written right before
+  // it; the pieces keep a space there, also before bytes that may convert to "?".
+  static const char* const kPieces[] = {
+      "A&", "b#", "S$", "V!", "X&(", ")", " ", "    ", "=", "+", "-", "*", "/", ",", ";", ":",
+      "1", "42", "70000", "0.5", "1e3", "&HFF", "\"s\"", "\"", "Print", " ?", "If", "Then",
+      "Else", "EndIf", "For", "To", "Next", "Goto", "*L1", "Gosub", "Rem x", "' c", "Dim",
+      "Option", "Explicit", "End", "Select", "Line", "Input", "MOD", "<>", "=<", "SC.A&",
+      "Left$(", "\t", " \xC3\xA9", "zz", "\r"};
+  std::mt19937 random(7);
+  TempFile file("random.mcr"), saved("random_saved.mcr");
+  MacroPtr m = NewMacro();
+  MacroPtr reloaded = NewMacro();
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const int lines = 1 + static_cast<int>(random() % 8);
+    for (int l = 0; l < lines; ++l) {
+      const int pieces = static_cast<int>(random() % 7);
+      for (int p = 0; p < pieces; ++p) text += kPieces[random() % std::size(kPieces)];
+      if (round % 5 == 0) text += " " + std::string(1, static_cast<char>(random() % 256));
+      text += random() % 2 ? "\r\n" : "\n";
+    }
+    file.Write(text);
+    testing::internal::CaptureStdout();
+    const ErrNo err = LoadSource(*m, file);
+    ErrNo again = 0;
+    if (err == 0) {
+      EXPECT_EQ(SaveProgramSource(*m, saved.Wide().c_str()), 0);
+      again = LoadSource(*reloaded, saved);
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(kLoadResults.count(err)) << "round " << round << " gave " << err;
+    if (err == 0) {
+      EXPECT_EQ(again, 0) << text;
+      EXPECT_EQ(Listing(*reloaded), Listing(*m)) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace msc
