@@ -32,7 +32,7 @@ Return
   State& = ST_IDLE& : Part& = 0 : OkCount& = 0 : NgCount& = 0 : Worst# = 0
   Print "Inspecting "; BATCH&; " parts, width "; NOMINAL#; " +/- "; TOLERANCE#; " mm"
   Do
-    Select Case State&
+    Select State&
       Case ST_IDLE&
         ' Take the next part, or finish the batch.
         If Part& >= BATCH& Then

@@ -1,5 +1,5 @@
 ' A function word that needs arguments must be followed by "(".
-*MCRINIT
+*MAIN
   Print Len("abc")
   X& = Len "abc"
   Print "not printed"
