@@ -23,7 +23,7 @@ constexpr StatementEntry kStatements[] = {
     {0x8005, StmtClear},  // Clear: Clear
     {0x8006, StmtClose},  // Close: Close [#n, ...]
     {0x8007, StmtCont},  // Cont: Cont [0|1|2]
-    {0x8008, StmtCrspoint},  // Crspoint: Crspoint L1#(), L2#(), P#()
+    {0x8008, StmtCrspoint},  // Crspoint: Crspoint L1#(), L2#(), X, Y
     {0x8009, StmtDebug},  // Debug: Debug mode
     {0x800A, StmtDelete},  // Delete: Delete [from] - [to]
     {0x800B, StmtDim},  // Dim: Dim name(extent, ...) [, ...]
@@ -115,7 +115,7 @@ constexpr StatementEntry kStatements[] = {
     {0x8061, StmtNotAvailable},  // JudgeOut: not available in this build
     {0x8062, StmtNotAvailable},  // BusyOut: not available in this build
     {0x8063, StmtNotAvailable},  // RunOut: not available in this build
-    {0x8064, StmtApproximationCircle},  // ApproximationCircle: ApproximationCircle n, X#(), Y#(), C#()
+    {0x8064, StmtApproximationCircle},  // ApproximationCircle: ApproximationCircle n, X#(), Y#(), CX, CY, R
     {0x8065, StmtNotAvailable},  // WritePlcMemory: not available in this build
     {0x8066, StmtNotAvailable},  // ReadPlcMemory: not available in this build
     {0x8067, StmtNotAvailable},  // SetPlcData: not available in this build

@@ -27,7 +27,7 @@ constexpr uint32_t kMaxDimensions = 129;
 
 // Where a run goes when "New" or "Delete" removes the line it is executing:
 // a record of length 0, on which the run loop finds the end of the program.
-alignas(8) uint8_t kNoLine[kLineHeader + 2] = {};
+alignas(8) uint8_t endOfRun[kLineHeader + 2] = {};
 
 bool IsVariableKind(int k) noexcept { return k >= kind::IntVar && k <= kind::VariantArray; }
 
@@ -149,7 +149,7 @@ bool InProgramArea(const QorMacro& m, const uint8_t* record) noexcept {
 // Ends the frame's run after the current statement: nothing of the removed
 // line is read again.
 ErrNo EndRun(ExecFrame& f) noexcept {
-  JumpTo(f, kNoLine);
+  JumpTo(f, endOfRun);
   return kSkipLine;
 }
 
@@ -294,9 +294,7 @@ void AppendListLine(std::string& out, uint8_t* cell, QorMacro& m) {
 
 // Writes the variables that match pattern (all of them for null) to the
 // procedure stream as chunks of the variable stream; 5 when writing fails.
-ErrNo WriteProcedureChunks(QorMacro& m, const char* pattern) noexcept {
-  (void)m;
-  (void)pattern;
+ErrNo WriteProcedureChunks(QorMacro& /*m*/, const char* /*pattern*/) noexcept {
   return kErrIllegalCall;
 }
 

@@ -387,10 +387,10 @@ TEST_F(Functions, ArgumentListProtocol) {
       Fail("Chr$(3E9)", kErrOverflow),              // integer conversion
       Fail("Asc(V!)", kErrTypeMismatch),            // text conversion rejects empty
       Fail("Sin(V!)", kErrTypeMismatch),            // double conversion
-      Fail("Left$(\"abc\", 1)", 33),
-      Fail("Val(V!)", 33),                          // passed as evaluated
-      Fail("Date$", 33),                            // no parentheses at all
-      Fail("Str2$(1, 2, 3, 4, 5)", 33), Fail("Str2$(1, 2, 3, 4)", kErrSyntax),
+      Txt("Left$(\"abc\", 1)", "a"),
+      Fail("Val(V!)", kErrTypeMismatch),            // passed as evaluated, then rejected
+      Int("Len(Date$)", 8),                         // no parentheses at all
+      Txt("Str2$(1, 2, 3, 4, 5)", "01.000"), Fail("Str2$(1, 2, 3, 4)", kErrSyntax),
   });
 }
 

@@ -1,0 +1,3 @@
+' Baseline: loading the program and calling *MAIN, with no loop at all.
+*MAIN
+Return

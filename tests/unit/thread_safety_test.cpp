@@ -1,0 +1,138 @@
+// Several runs on one macro object at once: two threads call labels with
+// _Gosub while a third gives _DirectExecute direct statements, all reading and
+// assigning the same variables. Every assignment and every evaluation holds the
+// object lock, so no run may ever see a half-written value, and a counter that
+// all three increment with C& = C& + 1 loses no update. Meant to run under
+// ThreadSanitizer as well.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/variables.h"
+#include "frontend/code.h"
+#include "test_support.h"
+
+namespace msc {
+namespace {
+
+constexpr int kLabelPasses = 1500;  // For-loop passes of each label run
+constexpr int kDirectRounds = 400;  // rounds of direct statements
+constexpr size_t kTextLength = 48;
+
+// One label: flips the shared text, double and integer to its own values and
+// checks what it reads back (its own copy T?$, then the shared S$ and D#
+// directly); a read that is neither writer's value counts in BAD&. The loop
+// variable is the only variable a run owns.
+std::vector<std::string> Worker(int first, const char* label, char letter, const char* loop,
+                                const char* number, const char* copy) {
+  const std::string text(kTextLength, letter);
+  const std::vector<std::string> body = {
+      std::string(label),
+      "For " + std::string(loop) + " = 1 To " + std::to_string(kLabelPasses),
+      "S$ = \"" + text + "\"",
+      std::string(copy) + " = S$",
+      "If " + std::string(copy) + " <> A$ And " + std::string(copy) + " <> B$ Then BAD& = BAD& + 1",
+      "D# = " + std::string(number),
+      "If D# <> 1.5 And D# <> -2.25 Then BAD& = BAD& + 1",
+      "If S$ <> A$ And S$ <> B$ Then BAD& = BAD& + 1",
+      "C& = C& + 1",
+      "Next " + std::string(loop),
+      "Return",
+  };
+  std::vector<std::string> lines;
+  for (const std::string& statement : body) {
+    lines.push_back(std::to_string(first) + " " + statement);
+    first += 10;
+  }
+  return lines;
+}
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+class ThreadSafety : public testing::Test {
+ protected:
+  test::MacroPtr macro = test::NewMacro();
+  QorMacro& m = *macro;
+
+  void Load(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+      ASSERT_EQ(_DirectExecute(&m, Wide(line).c_str()), 0) << line;
+    }
+  }
+  // Read after the threads have joined, so without the lock.
+  uint8_t* Cell(uint8_t kind, const char* name) {
+    FindStatus status;
+    return m.variables.FindCell(kind, name, std::strlen(name), FindMode::FindOnly, &status);
+  }
+  int32_t Int(const char* name) {
+    uint8_t* cell = Cell(tag::Int, name);
+    Value v;
+    if (cell == nullptr || ReadScalar(m, cell, v) != kOk || v.type != kInteger) return -999;
+    return v.count;
+  }
+  std::string Text(const char* name) {
+    uint8_t* cell = Cell(tag::Str, name);
+    Value v;
+    if (cell == nullptr || ReadScalar(m, cell, v) != kOk) return "<unreadable>";
+    if (v.text == nullptr || v.count <= 0) return "";
+    return std::string(v.text, static_cast<size_t>(v.count));
+  }
+};
+
+TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
+  const std::string as(kTextLength, 'A');
+  const std::string bs(kTextLength, 'B');
+  Load(Worker(100, "*WA", 'A', "I&", "1.5", "TA$"));
+  Load(Worker(300, "*WB", 'B', "J&", "-2.25", "TB$"));
+  // The reference values and the shared state exist before any run starts, so
+  // that no run creates a cell while another reads the variable area.
+  Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "S$ = A$", "TA$ = A$", "TB$ = B$",
+        "TD$ = A$", "D# = 1.5", "C& = 0", "BAD& = 0", "X& = 0"});
+
+  int32_t resultA = -1;
+  int32_t resultB = -1;
+  int32_t directFailures = 0;
+  {
+    std::thread a([&] { resultA = _Gosub(&m, L"*WA"); });
+    std::thread b([&] { resultB = _Gosub(&m, L"*WB"); });
+    std::thread direct([&] {
+      // Direct statements only: a host must not edit the program while it runs.
+      const std::vector<std::wstring> statements = {
+          Wide("S$ = \"" + bs + "\""),
+          L"TD$ = S$ : If TD$ <> A$ And TD$ <> B$ Then BAD& = BAD& + 1",
+          L"D# = -2.25 : X& = X& + Len(S$)",
+          L"C& = C& + 1",
+          L"If D# <> 1.5 And D# <> -2.25 Then BAD& = BAD& + 1",
+          Wide("S$ = \"" + as + "\""),
+      };
+      for (int round = 0; round < kDirectRounds; ++round) {
+        for (const std::wstring& s : statements) {
+          if (_DirectExecute(&m, s.c_str()) != 0) ++directFailures;
+        }
+      }
+    });
+    a.join();
+    b.join();
+    direct.join();
+  }
+
+  EXPECT_EQ(resultA, 0);
+  EXPECT_EQ(resultB, 0);
+  EXPECT_EQ(directFailures, 0);
+  EXPECT_EQ(Int("BAD&"), 0);
+  EXPECT_EQ(Int("C&"), 2 * kLabelPasses + kDirectRounds);
+  EXPECT_EQ(Int("X&"), static_cast<int32_t>(kDirectRounds * kTextLength));
+  for (const char* name : {"S$", "TA$", "TB$", "TD$"}) {
+    const std::string v = Text(name);
+    EXPECT_TRUE(v == as || v == bs) << name << " = " << v;
+  }
+  // The loop variables were never shared: each ran to its own end.
+  EXPECT_EQ(Int("I&"), kLabelPasses + 1);
+  EXPECT_EQ(Int("J&"), kLabelPasses + 1);
+}
+
+}  // namespace
+}  // namespace msc
