@@ -19,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/lock.h"
+#include "statements/file_slots.h"
 #include "statements/handlers.h"
 
 namespace msc {
@@ -114,19 +115,13 @@ bool AtStatementWord(const ExecFrame& f) noexcept {
 }
 
 // Reads the optional "#n," of Print: n must be an integer literal naming an
-// open file slot.
-[[nodiscard]] ErrNo ReadFileTarget(ExecFrame& f, PrintTarget* out, bool* present) noexcept {
+// open file slot; the comma after it may be left out.
+[[nodiscard]] ErrNo ReadFileTarget(ExecFrame& f, PrintTarget* out) noexcept {
   SkipSpaces(f);
-  *present = false;
   if (*f.pos != '#') return kOk;
-  ++f.pos;
-  *present = true;
-  Token t;
-  if (ReadToken(f, t) != kind::Integer) return kErrSyntax;
-  if (t.integer < 0 || t.integer >= kFileSlots) return kErrIllegalCall;
-  std::FILE* file = f.macro->files[t.integer];
-  if (file == nullptr) return kErrIllegalCall;
-  out->file = file;
+  int32_t number = 0;
+  if (ErrNo e = ReadFileNumber(f, &number)) return e;
+  if (ErrNo e = OpenFileSlot(f, number, &out->file)) return e;
   SkipSpaces(f);
   if (*f.pos == ',') ++f.pos;
   return kOk;
@@ -165,8 +160,7 @@ void ToUpperInPlace(char* text) noexcept {
 ErrNo StmtPrint(ExecFrame& f) noexcept {
   platform::LockGuard guard(PrintLock());
   PrintTarget out;
-  bool toFile = false;
-  if (ErrNo e = ReadFileTarget(f, &out, &toFile)) return e;
+  if (ErrNo e = ReadFileTarget(f, &out)) return e;
   return PrintItems(f, out);
 }
 

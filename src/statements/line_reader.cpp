@@ -1,5 +1,7 @@
 #include "statements/line_reader.h"
 
+#include "statements/file_slots.h"
+
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
 #include "frontend/token_reader.h"
@@ -56,12 +58,10 @@ ErrNo FileSlotPrefix(ExecFrame& f, std::FILE** file) noexcept {
   *file = nullptr;
   SkipSpaces(f);
   if (*f.pos != '#') return kOk;
-  ++f.pos;
-  Token t;
-  if (ReadToken(f, t) != kind::Integer) return kErrSyntax;
-  if (t.integer < 0 || t.integer >= kFileSlots) return kErrIllegalCall;
-  std::FILE* slot = f.macro->files[t.integer];
-  if (slot == nullptr) return kErrIllegalCall;
+  int32_t number = 0;
+  std::FILE* slot = nullptr;
+  if (ErrNo e = ReadFileNumber(f, &number)) return e;
+  if (ErrNo e = OpenFileSlot(f, number, &slot)) return e;
   if (ExpectChar(f, ',') != kOk) return kErrSyntax;
   *file = slot;
   return kOk;
