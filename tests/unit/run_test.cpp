@@ -196,31 +196,24 @@ TEST_F(RunTest, TraceListsNumberedLinesOnceEach) {
 }
 
 TEST_F(RunTest, SavedVariableBlocksRestoreNewestFirst) {
-  ASSERT_EQ(DirectExecute(m, "A& = 5"), kOk);
-  uint8_t* cell = Cell(m, tag::Int, "A&");
-  ASSERT_NE(cell, nullptr);
-  // A block as "VarPush A&" leaves it.
-  auto* block = static_cast<uint8_t*>(std::calloc(2, kSavedEntrySize));
-  StorePtr(block, cell);
-  StoreU32(block + 8, 5);
-  m.savedVariables[0] = block;
-  m.savedDepth = 1;
-  ASSERT_EQ(RestoreSavedVariables(m, 1), kOk);
-  EXPECT_EQ(m.savedDepth, 1) << "nothing above the depth to pop";
-
-  StoreU32(cell + 1, 9);
+  ASSERT_EQ(DirectExecute(m, "A& = 9 : S$ = \"x\""), kOk);
+  // Blocks as "VarPush" leaves them: one saved cell each.
+  auto push = [&](uint8_t* cell, uint32_t value) {
+    auto* block = static_cast<uint8_t*>(std::calloc(2, kSavedEntrySize));
+    StorePtr(block, cell);
+    StoreU32(block + 8, value);
+    m.savedVariables[m.savedDepth++] = block;
+  };
+  push(Cell(m, tag::Int, "A&"), 5);
+  push(Cell(m, tag::Int, "A&"), 7);
+  EXPECT_EQ(RestoreSavedVariables(m, 1), kOk);
+  EXPECT_EQ(Int(m, "A&"), 7);
   EXPECT_EQ(RestoreSavedVariables(m, 0), kOk);
-  EXPECT_EQ(m.savedDepth, 0);
   EXPECT_EQ(Int(m, "A&"), 5);
 
-  // A block holding a text cell cannot be restored: everything is dropped.
-  ASSERT_EQ(DirectExecute(m, "S$ = \"x\""), kOk);
-  for (int i = 0; i < 2; ++i) {
-    auto* b = static_cast<uint8_t*>(std::calloc(2, kSavedEntrySize));
-    StorePtr(b, i == 1 ? Cell(m, tag::Str, "S$") : cell);
-    m.savedVariables[i] = b;
-  }
-  m.savedDepth = 2;
+  // A text cell cannot be restored: every block is dropped.
+  push(Cell(m, tag::Int, "A&"), 1);
+  push(Cell(m, tag::Str, "S$"), 0);
   EXPECT_EQ(RestoreSavedVariables(m, 1), kErrInternal);
   EXPECT_EQ(m.savedDepth, 0);
   EXPECT_EQ(m.savedVariables[0], nullptr);
