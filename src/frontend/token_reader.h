@@ -33,6 +33,17 @@ inline void SkipSpaces(ExecFrame& f) noexcept {
   while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
 }
 
+// True at the end of a statement (end of line or ":"); a ":" is consumed.
+inline bool AtStatementEnd(ExecFrame& f) noexcept {
+  SkipSpaces(f);
+  if (*f.pos == code::EndOfLine) return true;
+  if (*f.pos == ':') {
+    ++f.pos;
+    return true;
+  }
+  return false;
+}
+
 // Byte length of the token starting at p (space runs count as tokens of 1);
 // 0 for the end of line. Used to walk code without decoding values.
 [[nodiscard]] size_t TokenLength(const uint8_t* p) noexcept;

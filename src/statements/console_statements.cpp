@@ -127,17 +127,6 @@ bool AtStatementWord(const ExecFrame& f) noexcept {
   return kOk;
 }
 
-// True at the end of the statement (end of line or ":"); a ":" is consumed.
-bool AtStatementEnd(ExecFrame& f) noexcept {
-  SkipSpaces(f);
-  if (*f.pos == code::EndOfLine) return true;
-  if (*f.pos == ':') {
-    ++f.pos;
-    return true;
-  }
-  return false;
-}
-
 // Reads a line-number operand of List: a line-number reference (or a plain
 // integer, as 0 compiles).
 bool ReadLineOperand(ExecFrame& f, uint32_t* number) noexcept {

@@ -50,17 +50,6 @@ const OpenMode* FindOpenMode(uint16_t token) noexcept {
   return nullptr;
 }
 
-// True at the end of the statement (end of line or ":"); a ":" is consumed.
-bool AtStatementEnd(ExecFrame& f) noexcept {
-  SkipSpaces(f);
-  if (*f.pos == code::EndOfLine) return true;
-  if (*f.pos == ':') {
-    ++f.pos;
-    return true;
-  }
-  return false;
-}
-
 // Closes one slot; false when the stream's last writes could not be flushed
 // (the slot is emptied all the same).
 bool CloseFileSlot(QorMacro& m, int32_t n) noexcept {

@@ -45,17 +45,6 @@ void ToUpperInPlace(char* text) noexcept {
   }
 }
 
-// True at the end of the line or at ":"; a ":" is consumed.
-bool AtStatementEnd(ExecFrame& f) noexcept {
-  SkipSpaces(f);
-  if (*f.pos == code::EndOfLine) return true;
-  if (*f.pos == ':') {
-    ++f.pos;
-    return true;
-  }
-  return false;
-}
-
 // The optional pattern of VarList and VarSave, upper-cased; *given is false
 // when the statement ends without one.
 ErrNo OptionalPattern(ExecFrame& f, char* pattern, bool* given) noexcept {
