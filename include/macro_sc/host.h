@@ -23,7 +23,8 @@ class AnyType;
 class IoModule;
 class HostInterface;
 class CoreServices;
-class HostStream;
+class HostWriteStream;
+class HostReadStream;
 
 // Characters of a text buffer handed to a host operation.
 inline constexpr int32_t kHostTextCapacity = 32768;
@@ -689,27 +690,50 @@ class CoreServices {
 };
 
 // ---------------------------------------------------------------------------
-// A host stream of variable-stream pieces. A stream object is used in one
-// direction only; its single operation serves both.
-class HostStream {
+// Host streams carry variable streams ("K7TTMCD200") between the engine and a
+// host's storage. The engine uses one operation of each, slot 0.
+
+// The stream _SaveVariable2 and _SaveProc write into.
+class HostWriteStream {
  public:
-  // 0: moves one piece.
-  //   mode 0, writing: the host takes *length bytes at *data; a null *data
-  //     with *length 0 finishes the stream.
-  //   mode 1, reading: the host sets *data to the next piece and *length to
-  //     its size; a null *data means the stream has ended. The piece stays
-  //     valid until the next call.
-  virtual int32_t Transfer(const void** data, uint32_t* length, int32_t mode) {
+  // 0: takes count bytes at data (a copy is the host's business: the bytes
+  // are gone after the call). 0 on success. A null data with count 0
+  // finishes the stream.
+  virtual int32_t Write(const void* data, uint32_t count) {
+    (void)data, (void)count;
+    return -1;
+  }
+
+ protected:
+  ~HostWriteStream() = default;
+};
+
+// The stream _LoadVariable2 and _LoadProc read from.
+class HostReadStream {
+ public:
+  // 0: hands out the next piece: *data points at it and *length holds its
+  // size; a null *data means the stream has ended. mode is always 1. The
+  // piece must stay valid until the next call. 0 on success.
+  virtual int32_t Read(const void** data, uint32_t* length, int32_t mode) {
     (void)data, (void)length, (void)mode;
     return -1;
   }
 
-  int32_t Write(const void* data, uint32_t length) { return Transfer(&data, &length, 0); }
-  int32_t Finish() { return Write(nullptr, 0); }
-  int32_t Read(const void** data, uint32_t* length) { return Transfer(data, length, 1); }
+ protected:
+  ~HostReadStream() = default;
+};
+
+// The argument of _RenumReferenceVariable: maps the old unit number of every
+// unit binding to its new number (after units were inserted or deleted).
+class ReferenceRenumbering {
+ public:
+  // 0: the new unit number of unit.
+  virtual int32_t Renumber(int32_t unit) {
+    return unit;
+  }
 
  protected:
-  ~HostStream() = default;
+  ~ReferenceRenumbering() = default;
 };
 
 // ---------------------------------------------------------------------------

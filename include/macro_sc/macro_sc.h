@@ -38,3 +38,92 @@ MSC_EXPORT int32_t _SaveProgramF(QorMacro* macro, const wchar_t* path);
 // Loads a UTF-8 source file and runs "*MCRINIT"; 0, 5 when the file cannot be
 // read, or the first compile error.
 MSC_EXPORT int32_t _LoadProgramF(QorMacro* macro, const wchar_t* path);
+
+// Variables by name. A name is a variable or an array element written as in
+// a program ("LIMIT&", "A#(2)"); _GetVariable also takes any expression.
+// The reserved names "setVariable", "deleteVariable", "variableList",
+// "variableListRO", "variableList+", "variableList+RO" (set) and
+// "variableList", "variableListRO", "variableListRW" (get) maintain the
+// registered-variable list, entries "NAME:ATTR:INIT" joined by ";", which is
+// declared again after every program load. 0 on success, -1 on failure.
+MSC_EXPORT int32_t _SetVariable(QorMacro* macro, const wchar_t* name, AnyType* value);
+MSC_EXPORT int32_t _GetVariable(QorMacro* macro, const wchar_t* name, AnyType* value);
+
+// Variable images.
+//
+// The stored-variable image ("K7TTMCD100") holds the integer, double and
+// string variables and arrays whose names end with "&&", "##" or "$$".
+// _GetStoredVariableSize gives its exact size (0: nothing to store, -1: a
+// damaged variable area); _SaveStoredVariableM writes it into a buffer of at
+// least that size; _LoadStoredVariableM restores it (0, or -1 for an image
+// whose size or end marker is wrong; a buffer without the magic loads nothing
+// and gives 0).
+MSC_EXPORT int32_t _GetStoredVariableSize(QorMacro* macro);
+MSC_EXPORT int32_t _SaveStoredVariableM(QorMacro* macro, void* image);
+MSC_EXPORT int32_t _LoadStoredVariableM(QorMacro* macro, const void* image);
+// The variable stream ("K7TTMCD200"): the variables whose names match pattern
+// ("*" any run, "?" one character, case-sensitive), or with a null pattern
+// those ending with "&&", "##", "$$" or "!!", written as a header, chunks of
+// at most about 1 MiB, and a finishing Write(null, 0).
+MSC_EXPORT int32_t _SaveVariable2(QorMacro* macro, const wchar_t* pattern, HostWriteStream* stream);
+// Restores a variable stream; 0, the stream's own non-zero status, -1 for a
+// stream that is no variable stream, 7 when a variable cannot be created,
+// 103 for a damaged record.
+MSC_EXPORT int32_t _LoadVariable2(QorMacro* macro, HostReadStream* stream);
+// Copies the selected variables (as _SaveVariable2 selects them) of source
+// into macro.
+MSC_EXPORT int32_t _CopyVariable2(QorMacro* macro, const wchar_t* pattern, QorMacro* source);
+// Writes the stream header, runs "*SaveProc" (whose VarSave statements write
+// chunks) and finishes the stream: the label's result, or -1 when the header
+// or the finish cannot be written.
+MSC_EXPORT int32_t _SaveProc(QorMacro* macro, HostWriteStream* stream);
+// Loads a stream as _LoadVariable2 does, then runs "*LoadProc"; the result
+// of the load.
+MSC_EXPORT int32_t _LoadProc(QorMacro* macro, HostReadStream* stream);
+
+// Reference variables: "@" variables bound to controller data by a
+// definition text "U<unit>.<item>", "S.<section>.<name>" or "G.<name>".
+// Every call returns -1 for a null object or a refused call, else 0.
+
+// Binds name (ending with "@", any case) to the definition text in value;
+// an empty text unbinds.
+MSC_EXPORT int32_t _SetReferenceVariable(QorMacro* macro, const wchar_t* name, AnyType* value);
+// The definition text of a bound name.
+MSC_EXPORT int32_t _GetReferenceVariable(QorMacro* macro, const wchar_t* name, AnyType* value);
+// Renumbers the unit of every unit binding; -1 when nothing was ever bound.
+MSC_EXPORT int32_t _RenumReferenceVariable(QorMacro* macro, ReferenceRenumbering* renumbering);
+// Bytes of the saved form: name and definition of each binding as
+// zero-terminated wide texts, then one empty wide text.
+MSC_EXPORT int32_t _GetReferenceVariableSize(QorMacro* macro);
+MSC_EXPORT int32_t _SaveReferenceVariableM(QorMacro* macro, wchar_t* buffer);
+// Unbinds everything, then binds every pair of a saved form.
+MSC_EXPORT int32_t _LoadReferenceVariableM(QorMacro* macro, const wchar_t* buffer);
+MSC_EXPORT int32_t _ClearReferenceVariable(QorMacro* macro);
+
+// A wide text handed to the host by value. The text was allocated inside the
+// engine, so only the engine may free it: call release(&list) once (it may
+// be called on an empty value too), or hold it in a MacroWideTextHolder.
+struct MacroWideText {
+  wchar_t* text;    // zero-terminated; never null
+  int32_t length;   // characters before the terminating zero
+  void (*release)(MacroWideText* self);
+};
+
+// All bound reference names joined by ","; an empty text for a null object.
+MSC_EXPORT MacroWideText _GetReferenceVariableList2(QorMacro* macro);
+
+// Owns a MacroWideText and releases it at the end of its scope.
+class MacroWideTextHolder {
+ public:
+  explicit MacroWideTextHolder(MacroWideText text) noexcept : text_(text) {}
+  MacroWideTextHolder(const MacroWideTextHolder&) = delete;
+  MacroWideTextHolder& operator=(const MacroWideTextHolder&) = delete;
+  ~MacroWideTextHolder() {
+    if (text_.release != nullptr) text_.release(&text_);
+  }
+  const wchar_t* c_str() const noexcept { return text_.text; }
+  int32_t size() const noexcept { return text_.length; }
+
+ private:
+  MacroWideText text_;
+};

@@ -15,6 +15,7 @@
 #include "frontend/program_file.h"
 #include "macro_sc/macro_sc.h"
 #include "platform/codepage.h"
+#include "variables/host_value.h"
 #include "variables/registered.h"
 
 namespace msc {
@@ -25,19 +26,9 @@ constexpr size_t kReferenceListSize = 65536;
 constexpr char kInitLabel[] = "*MCRINIT";
 
 // Converts wide text into out (capacity bytes), cut to capacity - 1 bytes.
-// Null or unconvertible text gives the empty text.
+// Null text gives the empty text.
 void ToMultibyte(const wchar_t* wide, char* out, size_t capacity) noexcept {
-  out[0] = '\0';
-  if (wide == nullptr) return;
-  const uint32_t page = CodePage();
-  if (platform::WideToMulti(page, wide, -1, out, static_cast<int>(capacity)) > 0) return;
-  const int need = platform::WideToMulti(page, wide, -1, nullptr, 0);
-  out[0] = '\0';
-  if (need <= 0) return;
-  std::unique_ptr<char[]> whole(new (std::nothrow) char[static_cast<size_t>(need)]);
-  if (!whole || platform::WideToMulti(page, wide, -1, whole.get(), need) <= 0) return;
-  std::memcpy(out, whole.get(), capacity - 1);
-  out[capacity - 1] = '\0';
+  (void)WideToCodePage(wide, out, capacity);
 }
 
 void ToUpperLabel(char* label) noexcept {

@@ -72,7 +72,7 @@ class QorMacro {
   uint32_t executableFlag = 1;
   CoreServices* core = nullptr;
   HostInterface* host = nullptr;
-  HostStream* procedureStream = nullptr;
+  HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
   std::unique_ptr<std::map<std::string, void*>> userSubroutines;
   std::vector<std::wstring> variableNames;

@@ -25,6 +25,27 @@ class QorMacro;
 namespace msc {
 
 inline constexpr size_t kVariableBlockSize = 16384;
+
+// Cell tags: the byte of the variable token that refers to such a cell.
+enum CellTag : uint8_t {
+  kTagInteger = 0xE0,       // X&
+  kTagDouble = 0xE1,        // X#
+  kTagString = 0xE2,        // X$
+  kTagIntegerArray = 0xE3,  // X&()
+  kTagDoubleArray = 0xE4,   // X#()
+  kTagStringArray = 0xE5,   // X$()
+  kTagReference = 0xE6,     // X@, no payload
+  kTagVariant = 0xE7,       // X!
+  kTagVariantArray = 0xE8,  // X!()
+  kTagLink = 0xFF,          // followed by the address of the next block
+  kTagEnd = 0x00,           // after the last cell
+};
+[[nodiscard]] inline constexpr bool IsCellTag(uint8_t tag) noexcept {
+  return tag >= kTagInteger && tag <= kTagVariantArray;
+}
+[[nodiscard]] inline constexpr bool IsArrayCellTag(uint8_t tag) noexcept {
+  return (tag >= kTagIntegerArray && tag <= kTagStringArray) || tag == kTagVariantArray;
+}
 inline constexpr size_t kMaxNameLength = 255;
 
 // Payload size of a cell by tag; -1 for an unknown tag.

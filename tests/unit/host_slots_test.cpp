@@ -122,7 +122,9 @@ TEST(HostSlots, ChannelStreamAndMacroOperationsSitAtTheirSlots) {
   EXPECT_EQ(SlotOf(&I::SetPlcData32), 18);
   EXPECT_EQ(SlotOf(&I::GetPlcData16), 21);
   EXPECT_EQ(SlotOf(&I::GetPlcDataReal), 23);
-  EXPECT_EQ(SlotOf(&HostStream::Transfer), 0);
+  EXPECT_EQ(SlotOf(&HostWriteStream::Write), 0);
+  EXPECT_EQ(SlotOf(&HostReadStream::Read), 0);
+  EXPECT_EQ(SlotOf(&ReferenceRenumbering::Renumber), 0);
   EXPECT_EQ(SlotOf(&QorMacro::SetReference), 0);
   EXPECT_EQ(SlotOf(&QorMacro::GetReference), 1);
 }
