@@ -68,8 +68,12 @@ int32_t QorMacro::GetReference(const wchar_t*, AnyType*) { return msc::kErrIlleg
 _QorMacro::_QorMacro(HostInterface* hostInterface, CoreServices* coreServices) noexcept
     : QorMacro(hostInterface, coreServices) {}
 
-_QorMacro::~_QorMacro() = default;
+_QorMacro::~_QorMacro() { msc::ClearReferences(*this); }
 
-int32_t _QorMacro::SetReference(const wchar_t*, AnyType*) { return msc::kErrIllegalCall; }
+int32_t _QorMacro::SetReference(const wchar_t* name, AnyType* value) {
+  return msc::SetReferenceValue(*this, name, value);
+}
 
-int32_t _QorMacro::GetReference(const wchar_t*, AnyType*) { return msc::kErrIllegalCall; }
+int32_t _QorMacro::GetReference(const wchar_t* name, AnyType* value) {
+  return msc::GetReferenceValue(*this, name, value);
+}

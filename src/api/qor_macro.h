@@ -13,6 +13,7 @@
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "platform/lock.h"
+#include "variables/reference.h"
 
 namespace msc {
 
@@ -85,7 +86,8 @@ class _QorMacro : public QorMacro {
   int32_t SetReference(const wchar_t* name, AnyType* value) override;
   int32_t GetReference(const wchar_t* name, AnyType* value) override;
 
-  void* referenceMap = nullptr;  // filled in with the reference variables
+  // Created by the first binding.
+  std::unique_ptr<msc::ReferenceTable> referenceMap;
   msc::platform::RecursiveLock referenceLock;
 };
 
