@@ -18,6 +18,7 @@
 #include "platform/console.h"
 #include "platform/lock.h"
 #include "statements/handlers.h"
+#include "variables/images.h"
 
 namespace msc {
 namespace {
@@ -283,8 +284,11 @@ void AppendListLine(std::string& out, uint8_t* cell, QorMacro& m) {
 
 // Writes the variables that match pattern (all of them for null) to the
 // procedure stream as chunks of the variable stream; 5 when writing fails.
-ErrNo WriteProcedureChunks(QorMacro& /*m*/, const char* /*pattern*/) noexcept {
-  return kErrIllegalCall;
+ErrNo WriteProcedureChunks(QorMacro& m, const char* pattern) noexcept {
+  VariableSelection selection;
+  selection.kind = pattern != nullptr ? VariableSelection::kPattern : VariableSelection::kEverything;
+  selection.pattern = pattern;
+  return WriteStreamChunks(m, selection, *m.procedureStream) == kOk ? kOk : kErrIllegalCall;
 }
 
 }  // namespace
