@@ -14,6 +14,7 @@
 #include "macro_sc/host.h"
 #include "platform/lock.h"
 #include "variables/reference.h"
+#include "variables/registered.h"
 
 namespace msc {
 
@@ -76,7 +77,8 @@ class QorMacro {
   HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
   std::unique_ptr<std::map<std::string, void*>> userSubroutines;
-  std::vector<std::wstring> variableNames;
+  // The host's registered variables; absent while none is registered.
+  std::unique_ptr<msc::RegisteredList> registered;
 };
 
 class _QorMacro : public QorMacro {

@@ -45,7 +45,7 @@ TEST(MacroObject, FreshObjectStartsEmpty) {
   EXPECT_EQ(m->core, GetQorCoreRA());
   EXPECT_EQ(m->procedureStream, nullptr);
   EXPECT_EQ(m->userSubroutines, nullptr);
-  EXPECT_TRUE(m->variableNames.empty());
+  EXPECT_EQ(m->registered, nullptr);
   auto* derived = dynamic_cast<_QorMacro*>(m.get());
   ASSERT_NE(derived, nullptr);
   EXPECT_EQ(derived->referenceMap, nullptr);
