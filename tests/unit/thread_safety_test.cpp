@@ -134,5 +134,36 @@ TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
   EXPECT_EQ(Int("J&"), kLabelPasses + 1);
 }
 
+// The host reads and writes the same variables by name from its own thread
+// while a label runs: it too only ever sees whole values.
+TEST_F(ThreadSafety, HostVariableAccessDuringARun) {
+  const std::string as(kTextLength, 'A');
+  const std::string bs(kTextLength, 'B');
+  Load(Worker(100, "*WA", 'A', "I&", "1.5", "TA$"));
+  Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "S$ = A$", "TA$ = A$", "D# = 1.5",
+        "C& = 0", "BAD& = 0", "Dim H&(3)"});
+  int32_t result = -1;
+  int hostBad = 0;
+  std::thread run([&] { result = _Gosub(&m, L"*WA"); });
+  AnyType text;
+  text.SetData(Wide(bs).c_str());
+  for (int round = 0; round < 400; ++round) {
+    AnyType v;
+    if (_SetVariable(&m, L"S$", &text) != 0) ++hostBad;
+    v.SetData(round);
+    if (_SetVariable(&m, L"H&(2)", &v) != 0) ++hostBad;
+    if (_GetVariable(&m, L"S$", &v) != 0) ++hostBad;
+    const std::wstring seen = v.GetString();
+    if (seen != Wide(as) && seen != Wide(bs)) ++hostBad;
+    if (_GetVariable(&m, L"D# * 4", &v) != 0 || (v.GetDoubleValue() != 6.0 && v.GetDoubleValue() != -9.0))
+      ++hostBad;
+  }
+  run.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(hostBad, 0);
+  EXPECT_EQ(Int("BAD&"), 0);
+  EXPECT_EQ(Int("C&"), kLabelPasses);
+}
+
 }  // namespace
 }  // namespace msc
