@@ -26,7 +26,7 @@ constexpr std::array kCommands = {
     Command{"check", "FILE", "compile a program source file and report every error;\n"
                              "                the exit status is the first error number",
             CheckCommand},
-    // run FILE [LABEL ...]: load (running *MCRINIT), then call each label.
+    // run [OPTIONS] FILE [LABEL ...]: load (running *MCRINIT), then call each label.
     Command{"run", "FILE [LABEL ...]", "load a program, which runs *MCRINIT, then call each label;\n"
                                        "                the exit status is the first non-zero result",
             RunCommand},
@@ -56,6 +56,16 @@ void PrintHelp() {
             "                (default: $MACRO_SC_CONFIG, else the current directory)\n"
             "  --help        show this help\n"
             "  --version     show the version\n"
+            "\n"
+            "Options of run (anywhere after the command, each may repeat but --state):\n"
+            "  --state FILE       restore the stored variables (names ending with &&, ##\n"
+            "                     or $$) from FILE before *MCRINIT when FILE exists, and\n"
+            "                     save them to FILE after the last label (FILE is removed\n"
+            "                     when there is nothing to store)\n"
+            "  --set NAME=VALUE   assign VALUE (as text, converted to the variable's kind)\n"
+            "                     to a variable or array element after *MCRINIT\n"
+            "  --get NAME         after the labels, print NAME=VALUE for a variable, an\n"
+            "                     array element or any expression\n"
             "\n"
             "Exit status: 0 on success, 2 for a bad command line, 5 when a file cannot\n"
             "be opened, otherwise the number of the first error of the program.");

@@ -5,16 +5,21 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <readline/history.h>
 #include <readline/readline.h>
 
+#include "api/program_load.h"
 #include "frontend/code.h"
 #include "macro_sc/macro_sc.h"
 #include "platform/codepage.h"
 #include "platform/stdin_reader.h"
 #include "session.h"
+#include "state_file.h"
 #include "tool.h"
 
 namespace msc::cli {
@@ -26,6 +31,64 @@ std::wstring Wide(const char* text) { return platform::ToWide(platform::kCodePag
 // The exit status for an export's result: -1 (a refused call) becomes 255.
 int ExitStatus(int32_t result) noexcept { return result == -1 ? 255 : (result & 0xFF); }
 
+struct RunOptions {
+  const char* state = nullptr;     // --state FILE
+  std::vector<const char*> sets;   // --set NAME=VALUE, in order
+  std::vector<const char*> gets;   // --get NAME, in order
+};
+
+// The options of run, anywhere among the program file and the labels (a
+// label begins with "*", never with "--"); the rest is kept in order.
+int ParseRunOptions(Arguments args, RunOptions& options, std::vector<char*>& rest) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    if (option.substr(0, 2) != "--") {
+      rest.push_back(args[i]);
+      continue;
+    }
+    if (i + 1 >= args.size()) return UsageError(std::string(option) + " needs a value");
+    const char* value = args[++i];
+    if (option == "--state") {
+      options.state = value;
+    } else if (option == "--set") {
+      if (std::strchr(value, '=') == nullptr || value[0] == '=')
+        return UsageError("--set takes NAME=VALUE, not " + std::string(value));
+      options.sets.push_back(value);
+    } else if (option == "--get") {
+      options.gets.push_back(value);
+    } else {
+      return UsageError("unknown option of run: " + std::string(option));
+    }
+  }
+  return kExitOk;
+}
+
+// NAME=VALUE: the value goes to the engine as text, which converts it to
+// the variable's kind.
+int SetVariable(QorMacro& macro, const char* assignment) {
+  const char* equals = std::strchr(assignment, '=');
+  const std::string name(assignment, static_cast<size_t>(equals - assignment));
+  AnyType value;
+  if (value.SetData(Wide(equals + 1).c_str()) != 0 ||
+      _SetVariable(&macro, Wide(name.c_str()).c_str(), &value) != 0) {
+    std::fprintf(stderr, "macro-sc: cannot set %s\n", name.c_str());
+    return kExitUsage;
+  }
+  return kExitOk;
+}
+
+// Prints NAME=VALUE for a variable or any expression.
+int PrintVariable(QorMacro& macro, const char* name) {
+  AnyType value;
+  if (_GetVariable(&macro, Wide(name).c_str(), &value) != 0) {
+    std::fprintf(stderr, "macro-sc: cannot get %s\n", name);
+    return kExitUsage;
+  }
+  std::printf("%s=%s\n", name, platform::ToMulti(platform::kCodePageUtf8, value.GetString()).c_str());
+  std::fflush(stdout);
+  return kExitOk;
+}
+
 int32_t Execute(QorMacro& macro, const char* line) {
   const int32_t result = _DirectExecute(&macro, Wide(line).c_str());
   std::fflush(stdout);
@@ -35,18 +98,41 @@ int32_t Execute(QorMacro& macro, const char* line) {
 }  // namespace
 
 int RunCommand(Arguments args) {
-  if (args.empty()) return UsageError("run needs a program file");
+  RunOptions options;
+  std::vector<char*> files;
+  if (int status = ParseRunOptions(args, options, files); status != kExitOk) return status;
+  if (files.empty()) return UsageError("run needs a program file");
+  const Arguments rest(files.data(), files.size());
+  const size_t first = 0;
   Session session;
   if (!session) return kExitFailure;
-  // Loading runs *MCRINIT; a program without it is not at fault.
-  int32_t result = _LoadProgramF(&session.macro(), Wide(args[0]).c_str());
+  QorMacro& macro = session.macro();
+  // Stored variables are restored after the program is compiled (loading
+  // clears the variables) and before *MCRINIT, as a controller does at start.
+  int32_t result = LoadProgramFileWithoutInit(macro, Wide(rest[first]).c_str());
   std::fflush(stdout);
-  if (result == kErrIllegalCall) std::fprintf(stderr, "macro-sc: cannot open %s\n", args[0]);
-  for (size_t i = 1; result == 0 && i < args.size(); ++i) {
-    result = _Gosub(&session.macro(), Wide(args[i]).c_str());
+  if (result == kErrIllegalCall) std::fprintf(stderr, "macro-sc: cannot open %s\n", rest[first]);
+  if (result != 0) return ExitStatus(result);
+  if (options.state != nullptr) {
+    if (int status = LoadState(macro, options.state); status != kExitOk) return status;
+  }
+  RunInitRoutine(macro);
+  std::fflush(stdout);
+  for (const char* assignment : options.sets) {
+    if (int status = SetVariable(macro, assignment); status != kExitOk) return status;
+  }
+  for (size_t i = first + 1; result == 0 && i < rest.size(); ++i) {
+    result = _Gosub(&macro, Wide(rest[i]).c_str());
     std::fflush(stdout);
   }
-  return ExitStatus(result);
+  int status = ExitStatus(result);
+  for (const char* name : options.gets) {
+    if (int got = PrintVariable(macro, name); got != kExitOk && status == kExitOk) status = got;
+  }
+  if (options.state != nullptr) {
+    if (int saved = SaveState(macro, options.state); saved != kExitOk && status == kExitOk) status = saved;
+  }
+  return status;
 }
 
 int ExecCommand(Arguments args) {

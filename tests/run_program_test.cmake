@@ -6,19 +6,36 @@ set(args "")
 if(EXISTS ${base}.args)
   file(READ ${base}.args args)
   string(STRIP "${args}" args)
+  # @STATE@ names a state file of this test in the build tree, fresh for
+  # every run of the test.
+  string(REPLACE "@STATE@" "${OUTDIR}/${name}.state" args "${args}")
   separate_arguments(args UNIX_COMMAND "${args}")
+endif()
+file(REMOVE ${OUTDIR}/${name}.state)
+# NAME.runs: how many times the command runs; the outputs are joined and the
+# status is the last run's.
+set(runs 1)
+if(EXISTS ${base}.runs)
+  file(READ ${base}.runs runs)
+  string(STRIP "${runs}" runs)
 endif()
 set(input /dev/null)
 if(EXISTS ${base}.in)
   set(input ${base}.in)
 endif()
-execute_process(
-  COMMAND ${TOOL} ${COMMAND} ${PROGRAM} ${args}
-  INPUT_FILE ${input}
-  OUTPUT_VARIABLE out
-  ERROR_VARIABLE err
-  RESULT_VARIABLE rc
-  TIMEOUT 50)
+set(out "")
+set(err "")
+foreach(run RANGE 1 ${runs})
+  execute_process(
+    COMMAND ${TOOL} ${COMMAND} ${PROGRAM} ${args}
+    INPUT_FILE ${input}
+    OUTPUT_VARIABLE run_out
+    ERROR_VARIABLE run_err
+    RESULT_VARIABLE rc
+    TIMEOUT 50)
+  string(APPEND out "${run_out}")
+  string(APPEND err "${run_err}")
+endforeach()
 set(expected_rc 0)
 if(EXISTS ${base}.rc)
   file(READ ${base}.rc expected_rc)

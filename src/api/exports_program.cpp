@@ -8,6 +8,7 @@
 #include <new>
 
 #include "api/config.h"
+#include "api/program_load.h"
 #include "api/qor_macro.h"
 #include "engine/run.h"
 #include "frontend/code.h"
@@ -58,16 +59,27 @@ void RegisterReferenceNames(QorMacro& m) noexcept {
   (void)CompileLine(source.get(), scratch.get(), m, false, &number, &length);
 }
 
-// What follows every program load, failed or not.
-ErrNo FinishLoad(QorMacro& m, ErrNo loaded) noexcept {
+// What follows every program load, failed or not, before "*MCRINIT".
+ErrNo DeclareHostVariables(QorMacro& m, ErrNo loaded) noexcept {
   if (m.explicitFlag == 0) RegisterReferenceNames(m);
   RecreateRegisteredVariables(m);
-  if (loaded != kOk) return loaded;
-  (void)GosubLabel(m, kInitLabel);
+  return loaded;
+}
+
+ErrNo FinishLoad(QorMacro& m, ErrNo loaded) noexcept {
+  if (DeclareHostVariables(m, loaded) != kOk) return loaded;
+  RunInitRoutine(m);
   return kOk;
 }
 
 }  // namespace
+
+ErrNo LoadProgramFileWithoutInit(QorMacro& m, const wchar_t* path) noexcept {
+  return DeclareHostVariables(m, LoadProgramSource(m, path));
+}
+
+void RunInitRoutine(QorMacro& m) noexcept { (void)GosubLabel(m, kInitLabel); }
+
 }  // namespace msc
 
 using namespace msc;
