@@ -1,0 +1,12 @@
+' The macro program of the example host. COUNT@ is bound by the host to a
+' global data item of the controller; PARTS&& and LOG$$ are stored
+' variables, which the host carries over to the next macro object.
+*MCRINIT
+  LIMIT& = 3
+  Return
+*INSPECT
+  PARTS&& = PARTS&& + 1
+  COUNT@ = PARTS&& * 10
+  LOG$$ = LOG$$ + "P" + Str$(PARTS&&) + " "
+  If PARTS&& > LIMIT& Then Print "limit reached after "; PARTS&&; " parts"
+  Return

@@ -1,0 +1,95 @@
+// A small host: what a controller application does with the macro engine.
+//
+// It creates a macro object, loads a program, binds a reference variable to
+// controller data, sets and reads variables by name, saves the stored
+// variables to a file and loads them into a second macro object. The
+// controller here is the simulated one; a real host passes its own host
+// interface to _CreateQorMacro and supplies the host library functions.
+//
+//   msc_example_host PROGRAM STATE-FILE
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "macro_sc/macro_sc.h"
+#include "simulator.h"
+
+namespace {
+
+// Prints a variable (or any expression) as the host reads it.
+void Show(QorMacro* macro, const wchar_t* name) {
+  AnyType value;
+  const int32_t status = _GetVariable(macro, name, &value);
+  std::printf("  %ls = %ls%s\n", name, value.GetString(), status == 0 ? "" : " (failed)");
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "msc_example_host: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return Fail("usage: msc_example_host PROGRAM STATE-FILE");
+  const std::string program = argv[1];
+  const std::string stateFile = argv[2];
+  const std::wstring programPath(program.begin(), program.end());
+
+  // 1. A macro object on the controller's host interface.
+  QorMacro* first = _CreateQorMacro(msc::sim::Host());
+  if (first == nullptr) return Fail("cannot create a macro object");
+
+  // 2. Bind COUNT@ to the global data item "Count" before loading, so that
+  //    the name is declared for the program. The controller must know the item.
+  AnyType zero;
+  zero.SetData(0);
+  (void)GetQorCoreRA()->AddGlobalData(L"Count", &zero);
+  AnyType definition;
+  definition.SetData(L"G.Count");
+  std::printf("bind COUNT@ to G.Count: %d\n", _SetReferenceVariable(first, L"COUNT@", &definition));
+
+  // 3. Load the program; loading runs its *MCRINIT.
+  std::printf("load %s: %d\n", program.c_str(), _LoadProgramF(first, programPath.c_str()));
+
+  // 4. Set a variable by name, then run the inspection routine a few times.
+  AnyType limit;
+  limit.SetData(L"2");  // text: the engine converts it to the integer variable
+  std::printf("set LIMIT& = 2: %d\n", _SetVariable(first, L"LIMIT&", &limit));
+  for (int i = 0; i < 3; ++i) std::printf("*INSPECT: %d\n", _Gosub(first, L"*INSPECT"));
+  std::fflush(stdout);
+  Show(first, L"PARTS&&");
+  Show(first, L"LOG$$");
+  AnyType count;
+  (void)GetQorCoreRA()->GetGlobalData(L"Count", &count);
+  std::printf("  the controller's Count = %d\n", count.GetIntValue());
+
+  // 5. Save the stored variables to a file, as a controller does at shutdown.
+  const int32_t size = _GetStoredVariableSize(first);
+  std::vector<unsigned char> image(static_cast<size_t>(size > 0 ? size : 0));
+  if (size > 0 && _SaveStoredVariableM(first, image.data()) != 0) return Fail("cannot save");
+  std::ofstream(stateFile, std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  std::printf("saved %d bytes of stored variables\n", size);
+
+  // The reference bindings are saved apart, as wide text.
+  MacroWideTextHolder names(_GetReferenceVariableList2(first));
+  std::printf("reference variables: %ls\n", names.c_str());
+  _DeleteQorMacro(first);
+
+  // 6. A second macro object: load the program, then the stored variables.
+  QorMacro* second = _CreateQorMacro(msc::sim::Host());
+  if (second == nullptr) return Fail("cannot create a macro object");
+  std::printf("load %s again: %d\n", program.c_str(), _LoadProgramF(second, programPath.c_str()));
+  std::ifstream in(stateFile, std::ios::binary);
+  std::vector<unsigned char> restored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::printf("restore %zu bytes: %d\n", restored.size(),
+              restored.empty() ? -1 : _LoadStoredVariableM(second, restored.data()));
+  Show(second, L"PARTS&&");
+  Show(second, L"LOG$$");
+  Show(second, L"PARTS&& * 2 + 1");
+  _DeleteQorMacro(second);
+  return 0;
+}
