@@ -1,6 +1,6 @@
 ' Input and Line Input from standard input: the prompt, fields split at
 ' commas, "Redo from start " for a line with too few or too many fields,
-' blank lines, a line longer than 255 characters, and the end of the input.
+' blank lines and the end of the input.
 *MAIN
   Input "Value"; A#
   Print "A# = "; A#
@@ -16,7 +16,6 @@
   ' what the variable holds decides: an empty variant takes nothing
   Try : Input V! : Catch : Print "empty variant: "; Errno : End Try
   Try : Line Input A& : Catch : Print "Line Input A&: "; Errno : End Try
-  Try : Line Input L$ : Catch : Print "long line: "; Errno : End Try
   Try : Input X& : Catch : Print "end of input: "; Errno : End Try
   MessageBox "done"
   Return
