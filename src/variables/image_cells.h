@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/variables.h"
@@ -120,6 +121,23 @@ class Reader {
   const uint8_t* pos_;
   const uint8_t* end_;
 };
+
+// What reading a text into a slot gave.
+enum class TextRead { kStored, kDamaged, kNoMemory };
+
+// Reads a zero-terminated text and stores a heap copy into the string slot;
+// with emptyIsNone an empty text leaves the slot null.
+[[nodiscard]] inline TextRead ReadTextInto(Reader& in, uint8_t* slot, bool emptyIsNone) noexcept {
+  const char* text;
+  size_t length;
+  if (!in.Text(&text, &length)) return TextRead::kDamaged;
+  if (length == 0 && emptyIsNone) return TextRead::kStored;
+  auto* copy = static_cast<char*>(std::malloc(length + 1));
+  if (copy == nullptr) return TextRead::kNoMemory;
+  std::memcpy(copy, text, length + 1);
+  StorePointer(slot, copy);
+  return TextRead::kStored;
+}
 
 // A stand-alone cell holding one array block or buffer, so that a value can
 // be built completely before it replaces a variable's, and freed with the

@@ -143,15 +143,16 @@ int32_t RestoreRecord(QorMacro& m, image::Reader& in) noexcept {
   // A zero field: no text or array, and the variable is left as it is.
   if (Load<uint64_t>(field) == 0) return kOk;
 
+  auto textInto = [&](uint8_t* slot) -> int32_t {
+    switch (image::ReadTextInto(in, slot, false)) {
+      case image::TextRead::kStored: return kOk;
+      case image::TextRead::kDamaged: return kImageFailed;
+      default: return kErrOutOfMemory;
+    }
+  };
   image::LooseCell value(tag);
   if (tag == kTagString) {
-    const char* text;
-    size_t length;
-    if (!in.Text(&text, &length)) return kImageFailed;
-    auto* copy = static_cast<char*>(std::malloc(length + 1));
-    if (copy == nullptr) return kErrOutOfMemory;
-    std::memcpy(copy, text, length + 1);
-    image::StorePointer(value.Slot(), copy);
+    if (int32_t e = textInto(value.Slot()); e != kOk) return e;
   } else {
     uint32_t dims;
     uint32_t extents[image::kMaxDimensions];
@@ -172,13 +173,7 @@ int32_t RestoreRecord(QorMacro& m, image::Reader& in) noexcept {
       uint8_t* slot = block + 4 + 4 * dims;
       for (uint64_t i = 0; i < count; ++i, slot += 8) {
         if (Load<uint64_t>(elements + 8 * i) == 0) continue;
-        const char* text;
-        size_t length;
-        if (!in.Text(&text, &length)) return kImageFailed;
-        auto* copy = static_cast<char*>(std::malloc(length + 1));
-        if (copy == nullptr) return kErrOutOfMemory;
-        std::memcpy(copy, text, length + 1);
-        image::StorePointer(slot, copy);
+        if (int32_t e = textInto(slot); e != kOk) return e;
       }
     }
   }

@@ -140,13 +140,13 @@ int32_t WriteChunk(const Bytes& chunk, HostWriteStream& stream) noexcept {
 
 // ---- reading records ----
 
-char* CopyText(const char* text, size_t length) noexcept {
-  auto* copy = static_cast<char*>(std::malloc(length + 1));
-  if (copy != nullptr) {
-    std::memcpy(copy, text, length);
-    copy[length] = '\0';
+// A text of the stream into a string slot; an empty text is no text.
+ErrNo TextInto(image::Reader& in, uint8_t* slot) noexcept {
+  switch (image::ReadTextInto(in, slot, true)) {
+    case image::TextRead::kStored: return kOk;
+    case image::TextRead::kDamaged: return kErrInternal;
+    default: return kErrOutOfMemory;
   }
-  return copy;
 }
 
 // One variant encoding into a fresh variant buffer (*out stays null for
@@ -223,13 +223,7 @@ ErrNo ReadArray(uint8_t tag, image::Reader& in, image::LooseCell& value) noexcep
   }
   for (uint64_t i = 0; i < count; ++i, element += 8) {
     if (tag == kTagStringArray) {
-      const char* text;
-      size_t length;
-      if (!in.Text(&text, &length)) return kErrInternal;
-      if (length == 0) continue;
-      char* copy = CopyText(text, length);
-      if (copy == nullptr) return kErrOutOfMemory;
-      StorePointer(element, copy);
+      if (ErrNo e = TextInto(in, element); e != kOk) return e;
     } else {
       uint8_t* buffer;
       if (ErrNo e = ReadVariant(in, &buffer); e != kOk) return e;
@@ -286,17 +280,9 @@ ErrNo ReadRecord(QorMacro& m, uint8_t tag, image::Reader& in) noexcept {
       std::memcpy(scalar, bytes, n);
       break;
     }
-    case kTagString: {
-      const char* text;
-      size_t length;
-      if (!in.Text(&text, &length)) return kErrInternal;
-      if (length > 0) {
-        char* copy = CopyText(text, length);
-        if (copy == nullptr) return kErrOutOfMemory;
-        StorePointer(value.Slot(), copy);
-      }
+    case kTagString:
+      if (ErrNo e = TextInto(in, value.Slot()); e != kOk) return e;
       break;
-    }
     case kTagReference: case kTagVariant: {
       uint8_t* buffer;
       if (ErrNo e = ReadVariant(in, &buffer, &variantTag); e != kOk) return e;
