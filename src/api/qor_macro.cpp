@@ -8,6 +8,7 @@
 namespace msc {
 
 void ProgramArea::Reset() noexcept {
+  ++generation;
   std::free(data);
   // A zeroed area starts with the 16-bit zero that ends the line records.
   data = static_cast<uint8_t*>(std::calloc(kProgramGrowth, 1));

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/errors.h"
@@ -23,12 +25,24 @@ inline constexpr int kTextDataSlots = 16;
 inline constexpr int kSavedVariableSlots = 16;
 inline constexpr uint32_t kProgramGrowth = 4096;
 
+// Where the labels of the program were found: offsets of their first line
+// (-1: no line has it). Every edit of the program bumps the area's
+// generation, which empties the cache on the next lookup, so a lookup still
+// finds the first matching line. Runs on several threads share it.
+struct LabelCache {
+  std::mutex mutex;
+  uint64_t generation = 0;
+  std::unordered_map<std::string, int32_t> offsets;
+};
+
 // The compiled program: sorted line records ended by a 16-bit zero. Grows in
 // steps of 4096 bytes; "New" replaces it with a fresh 4096-byte area.
 struct ProgramArea {
   uint8_t* data = nullptr;
   uint32_t capacity = 0;
   int32_t used = 0;
+  uint64_t generation = 0;  // bumped by every edit
+  LabelCache labels;
 
   ProgramArea() = default;
   ProgramArea(const ProgramArea&) = delete;

@@ -8,6 +8,10 @@
 // tries to allocate one.
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <system_error>
 
 #include "api/qor_macro.h"
 #include "engine/frame.h"
@@ -67,6 +71,7 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   const auto recordLength = static_cast<uint32_t>(codeLength) + static_cast<uint32_t>(kRecordOverhead);
   ProgramArea& a = m.program;
   if (!Reserve(a, recordLength)) return kErrOutOfMemory;
+  ++a.generation;
 
   Records walk(a);
   for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) < lineNumber;) walk.Next();
@@ -93,6 +98,7 @@ void DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept {
   for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) <= last;) walk.Next();
   uint8_t* to = walk.Position();
   if (from == to) return;
+  ++a.generation;
   std::memmove(from, to, static_cast<size_t>(a.data + a.used - to));
   a.used -= static_cast<int32_t>(to - from);
 }
@@ -103,8 +109,9 @@ uint8_t* FindLineRecord(QorMacro& m, uint32_t lineNumber) noexcept {
   return nullptr;
 }
 
-uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
-  if (label == nullptr) return nullptr;
+namespace {
+
+uint8_t* SearchLabel(QorMacro& m, const char* label, size_t len) noexcept {
   for (Records walk(m.program); uint8_t* r = walk.Current(); walk.Next()) {
     const uint8_t* c = RecordCode(r);
     // Only a label right after the space that follows the line number opens
@@ -117,6 +124,31 @@ uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
     if (i == len && text[i] == 0) return r;
   }
   return nullptr;
+}
+
+}  // namespace
+
+uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
+  if (label == nullptr) return nullptr;
+  ProgramArea& a = m.program;
+  LabelCache& cache = a.labels;
+  try {
+    std::lock_guard<std::mutex> hold(cache.mutex);
+    if (cache.generation != a.generation) {
+      cache.offsets.clear();
+      cache.generation = a.generation;
+    }
+    std::string key(label, len);
+    if (const auto it = cache.offsets.find(key); it != cache.offsets.end())
+      return it->second < 0 ? nullptr : a.data + it->second;
+    uint8_t* r = SearchLabel(m, label, len);
+    cache.offsets.emplace(std::move(key), r != nullptr ? static_cast<int32_t>(r - a.data) : -1);
+    return r;
+  } catch (const std::bad_alloc&) {
+    return SearchLabel(m, label, len);  // a lookup without the cache is still exact
+  } catch (const std::system_error&) {
+    return SearchLabel(m, label, len);
+  }
 }
 
 ErrNo FindLine(ExecFrame& f, uint32_t lineNumber, const char* label, size_t len) noexcept {

@@ -130,6 +130,27 @@ TEST_F(ProgramAreaTest, FindByNumberAndLabel) {
     EXPECT_EQ(FindLine(f, 0, label, std::strlen(label)), kErrUndefinedLabel) << label;
 }
 
+TEST_F(ProgramAreaTest, LabelLookupsFollowEveryEdit) {
+  auto find = [&](const char* label) -> uint32_t {
+    const uint8_t* r = FindLabelRecord(m, label, std::strlen(label));
+    return r != nullptr ? RecordLineNumber(r) : 0;
+  };
+  StoreSource("50 *LATE");
+  StoreSource("60 *LATE");
+  EXPECT_EQ(find("*LATE"), 50u);
+  EXPECT_EQ(find("*EARLY"), 0u);
+  StoreSource("10 *EARLY");  // a line before: the cached offset of *LATE moved
+  StoreSource("20 *LATE");   // an earlier definition now counts first
+  EXPECT_EQ(find("*EARLY"), 10u);
+  EXPECT_EQ(find("*LATE"), 20u);
+  StoreSource("20 Print");   // replaced: the next definition is found again
+  EXPECT_EQ(find("*LATE"), 50u);
+  DeleteLines(m, 50, 50);
+  EXPECT_EQ(find("*LATE"), 60u);
+  m.program.Reset();
+  EXPECT_EQ(find("*LATE"), 0u);
+}
+
 TEST_F(ProgramAreaTest, MissingAreaIsAnEmptyProgram) {
   std::free(m.program.data);
   m.program.data = nullptr;
