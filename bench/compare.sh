@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Runs the benchmarks of compare/ on macro-sc and, side by side, the same
+# programs on Lua 5.4, Brandy (BBC BASIC) and yabasic, and prints the cost of
+# one iteration in nanoseconds and the ratios.
+#
+#   bench/compare.sh [PATH/TO/macro-sc]
+#
+# Each benchmark is compare/NAME.{mcr,lua,bbc,yab}; "@N@" in a program is its
+# iteration count and a line "@PAD@" stands for 2,000 comment lines. Every
+# program runs at two sizes, N and 3N; the difference of the fastest times of
+# REPEAT runs (default 3) divided by 2N is the cost of one iteration, so
+# start-up and loading do not count. The interpreters are installed with
+# apt-get when missing (sudo when not root). Not part of CI.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+repeat=${REPEAT:-3}
+
+if [[ $# -ge 1 ]]; then
+  tool=$1
+else
+  build="$root/build-bench"
+  [[ -x "$build/macro-sc" ]] ||
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMSC_TESTS=OFF >/dev/null
+  ninja -C "$build" -j2 macro-sc >/dev/null
+  tool="$build/macro-sc"
+fi
+
+missing=()
+for p in lua5.4 brandy yabasic; do command -v "$p" >/dev/null || missing+=("$p"); done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  sudo=(); [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" >/dev/null
+fi
+
+# Iterations of the smaller size.
+declare -A base=([sieve]=1000 [gosub_far]=300000)
+default_n=1000000
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Writes the program of $1 in language $2 with $3 iterations to a file; prints its path.
+instantiate() {
+  local name=$1 lang=$2 n=$3 out="$work/$1.$3.$2" pad
+  case $lang in mcr) pad="' pad" ;; lua) pad="-- pad" ;; bbc) pad="REM pad" ;; yab) pad="rem pad" ;; esac
+  awk -v n="$n" -v pad="$pad" '
+    $0 == "@PAD@" { for (i = 0; i < 2000; i++) print pad; next }
+    { gsub(/@N@/, n); print }' "$here/compare/$name.$lang" > "$out"
+  echo "$out"
+}
+
+run_one() {
+  case $1 in
+    mcr) "$tool" run "$2" '*MAIN' ;;
+    lua) lua5.4 "$2" ;;
+    bbc) brandy -quit "$2" ;;
+    yab) yabasic "$2" ;;
+  esac
+}
+
+# The fastest of $repeat runs of a file, in nanoseconds.
+best_ns() {
+  local lang=$1 file=$2 best=0 start end t i
+  for ((i = 0; i < repeat; i++)); do
+    start=$(date +%s%N)
+    run_one "$lang" "$file" </dev/null >/dev/null 2>&1 || { echo "compare.sh: $file failed" >&2; exit 1; }
+    end=$(date +%s%N)
+    t=$((end - start))
+    ((best == 0 || t < best)) && best=$t
+  done
+  echo "$best"
+}
+
+# Nanoseconds of one iteration, in tenths.
+per_iteration() {
+  local name=$1 lang=$2 n=$3 small large
+  small=$(best_ns "$lang" "$(instantiate "$name" "$lang" "$n")")
+  large=$(best_ns "$lang" "$(instantiate "$name" "$lang" $((3 * n)))")
+  local net=$((large > small ? large - small : 0))
+  echo $((net * 10 / (2 * n)))
+}
+
+tenths() { printf '%d.%d' $(($1 / 10)) $(($1 % 10)); }
+
+printf '%-10s %10s %10s %10s %10s %12s %10s\n' benchmark macro-sc lua5.4 brandy yabasic 'vs BASICs' 'vs Lua'
+log_sum=0
+count=0
+for file in "$here"/compare/*.mcr; do
+  name=$(basename "$file" .mcr)
+  n=${base[$name]:-$default_n}
+  declare -A t=()
+  for lang in mcr lua bbc yab; do t[$lang]=$(per_iteration "$name" "$lang" "$n"); done
+  basics=$((t[bbc] < t[yab] ? t[bbc] : t[yab]))
+  # Ratios: how many times slower macro-sc is (below 1: faster).
+  vs_basic=$(awk -v a="${t[mcr]}" -v b="$basics" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+  vs_lua=$(awk -v a="${t[mcr]}" -v b="${t[lua]}" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }')
+  log_sum=$(awk -v s="$log_sum" -v r="$vs_lua" 'BEGIN { print s + ((r > 0) ? log(r) : 0) }')
+  count=$((count + 1))
+  printf '%-10s %10s %10s %10s %10s %12s %10s\n' "$name" "$(tenths "${t[mcr]}")" "$(tenths "${t[lua]}")" \
+    "$(tenths "${t[bbc]}")" "$(tenths "${t[yab]}")" "${vs_basic}x" "${vs_lua}x"
+  unset t
+done
+awk -v s="$log_sum" -v n="$count" 'BEGIN { printf "geometric mean of the ratios to Lua: %.1fx\n", exp(s / n) }'
