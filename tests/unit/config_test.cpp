@@ -17,22 +17,18 @@ namespace {
 bool AcceptAll(uint32_t) { return true; }
 bool RefuseAll(uint32_t) { return false; }
 
-TEST(CodePageChoice, LanguageDecidesWhenNothingIsConfigured) {
-  const struct { const wchar_t* language; uint32_t page; } cases[] = {
-      {L"kor", 949}, {L"KOR", 949}, {L"chs", 936}, {L"Cht", 950}, {L"deu", 1252},
-      {L"esp", 1252}, {L"fra", 1252}, {L"ita", 1252}, {L"jpn", 932}, {L"eng", 932},
-      {L"", 932}, {L"kore", 932},
+TEST(CodePageChoice, ConfiguredPageWinsUnlessItCannotConvertThenTheLanguage) {
+  const struct { int32_t configured; const wchar_t* language; bool (*probe)(uint32_t); uint32_t page; } cases[] = {
+      {-1, L"kor", AcceptAll, 949},      {-1, L"KOR", AcceptAll, 949},  {-1, L"chs", AcceptAll, 936},
+      {-1, L"Cht", AcceptAll, 950},      {-1, L"deu", AcceptAll, 1252}, {-1, L"esp", AcceptAll, 1252},
+      {-1, L"fra", AcceptAll, 1252},     {-1, L"ita", AcceptAll, 1252}, {-1, L"jpn", AcceptAll, 932},
+      {-1, L"eng", AcceptAll, 932},      {-1, L"", AcceptAll, 932},     {-1, L"kore", AcceptAll, 932},
+      {1252, L"kor", ProbeCodePage, 1252}, {65001, L"jpn", ProbeCodePage, 65001},
+      {12345, L"kor", ProbeCodePage, 932}, {0, L"kor", ProbeCodePage, 932}, {-1, L"kor", RefuseAll, 932},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ChooseCodePage(-1, c.language, AcceptAll), c.page) << msc::test::Utf8(c.language);
-}
-
-TEST(CodePageChoice, ConfiguredPageWinsUnlessItCannotConvert) {
-  EXPECT_EQ(ChooseCodePage(1252, L"kor", ProbeCodePage), 1252u);
-  EXPECT_EQ(ChooseCodePage(65001, L"jpn", ProbeCodePage), 65001u);
-  EXPECT_EQ(ChooseCodePage(12345, L"kor", ProbeCodePage), 932u);
-  EXPECT_EQ(ChooseCodePage(0, L"kor", ProbeCodePage), 932u);
-  EXPECT_EQ(ChooseCodePage(-1, L"kor", RefuseAll), 932u);
+    EXPECT_EQ(ChooseCodePage(c.configured, c.language, c.probe), c.page)
+        << c.configured << " " << msc::test::Utf8(c.language);
 }
 
 TEST(CodePageChoice, SettingTextReadsLikeADecimalNumber) {
@@ -56,14 +52,13 @@ TEST(CodePageChoice, CoreServicesOverrideOnlyWhenTheyAnswer) {
 }
 
 TEST(MachineDefault, LmqMachinesStartNotExecutable) {
-  EXPECT_EQ(ChooseMachineDefault(0, 0, L"xLmQx"), 0u);
-  EXPECT_EQ(ChooseMachineDefault(0, 0, L"lmq"), 0u);
-  EXPECT_EQ(ChooseMachineDefault(0, 0, L"Unknown"), 1u);
-  EXPECT_EQ(ChooseMachineDefault(0, 0, L"LM-Q"), 1u);
-  EXPECT_EQ(ChooseMachineDefault(0, 0, L""), 1u);
   // With item 10 set, bit 3 of item 9 decides and the entry is not consulted.
-  EXPECT_EQ(ChooseMachineDefault(1, 8, L""), 0u);
-  EXPECT_EQ(ChooseMachineDefault(1, 0xF7, L"LMQ"), 1u);
+  const struct { int32_t item10, item9; const wchar_t* machine; uint32_t flag; } cases[] = {
+      {0, 0, L"xLmQx", 0}, {0, 0, L"lmq", 0}, {0, 0, L"Unknown", 1}, {0, 0, L"LM-Q", 1},
+      {0, 0, L"", 1},      {1, 8, L"", 0},    {1, 0xF7, L"LMQ", 1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChooseMachineDefault(c.item10, c.item9, c.machine), c.flag) << msc::test::Utf8(c.machine);
 }
 
 // The process-wide choices are made once, so the end-to-end check runs in a

@@ -25,14 +25,7 @@ std::FILE* FileWith(const std::string& text) {
   return f;
 }
 
-// A variable's value as text.
-std::string Text(QorMacro& m, uint8_t tag, const char* name) {
-  FindStatus status{};
-  uint8_t* cell = m.variables.FindCell(tag, name, std::strlen(name), FindMode::FindOnly, &status);
-  Value v;
-  if (cell == nullptr || ReadScalar(m, cell, v) != kOk || ToText(v) != kOk) return "?";
-  return std::string(v.text, static_cast<size_t>(v.count));
-}
+using test::TextVar;
 
 TEST(LineReader, FileLineEnds) {
   // CR LF, CR alone (the next byte stays), LF-only blank lines skipped, and a
@@ -68,9 +61,9 @@ TEST(FileInput, FieldsLinesAndBadSlots) {
   const auto run = [&](const char* line) { return DirectExecute(m, line); };
 
   ASSERT_EQ(run("Input #3, A&, B$ : Line Input #3, L$"), kOk);
-  EXPECT_EQ(Text(m, tag::Int, "A&"), "1");
-  EXPECT_EQ(Text(m, tag::Str, "B$"), "two");
-  EXPECT_EQ(Text(m, tag::Str, "L$"), "x,y");
+  EXPECT_EQ(TextVar(m, tag::Int, "A&"), "1");
+  EXPECT_EQ(TextVar(m, tag::Str, "B$"), "two");
+  EXPECT_EQ(TextVar(m, tag::Str, "L$"), "x,y");
   EXPECT_EQ(run("Input #3, C$"), kErrIllegalCall) << "too many fields";
   EXPECT_EQ(run("Input #3, A&, B&"), kErrIllegalCall) << "too few fields";
   EXPECT_EQ(run("Line Input #3, L$"), kErrIllegalCall) << "end of file";

@@ -3,8 +3,6 @@
 // the base level of the error trap.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "api/qor_macro.h"
 #include "engine/run.h"
 #include "engine/value.h"
@@ -25,19 +23,7 @@ class ControlStatementsTest : public ::testing::Test {
   }
 
   ErrNo Run(const char* line) { return DirectExecute(*macro_, line); }
-
-  uint8_t* Cell(uint8_t tag, const char* name) {
-    FindStatus status{};
-    return macro_->variables.FindCell(tag, name, std::strlen(name), FindMode::FindOnly, &status);
-  }
-
-  int32_t Integer(const char* name) {
-    uint8_t* cell = Cell(tag::Int, name);
-    if (cell == nullptr) return -99999;
-    Value v;
-    if (ReadScalar(*macro_, cell, v) != kOk || v.type != kInteger) return -99999;
-    return v.count;
-  }
+  int32_t Integer(const char* name) { return test::IntVar(*macro_, name); }
 
   test::MacroPtr macro_ = test::NewMacro();
 };
@@ -45,7 +31,7 @@ class ControlStatementsTest : public ::testing::Test {
 TEST_F(ControlStatementsTest, ArrayElementsAsLoopVariables) {
   // Compiling creates the cell; running fails, as it is not dimensioned yet.
   EXPECT_EQ(Run("A&(0) = 0"), kErrUndefinedArray);
-  uint8_t* cell = Cell(tag::IntArray, "A&");
+  uint8_t* cell = test::FindVar(*macro_, tag::IntArray, "A&");
   ASSERT_NE(cell, nullptr);
   const uint32_t extents[] = {4};
   ASSERT_EQ(DimensionArray(cell, 1, extents), kOk);

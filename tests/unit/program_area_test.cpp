@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/frame.h"
+#include "engine/run.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
 #include "test_support.h"
@@ -29,15 +30,7 @@ class ProgramAreaTest : public ::testing::Test {
   }
 
   // Compiles a source line and stores it under its own number.
-  void StoreSource(const std::string& src) {
-    std::vector<char> text(src.begin(), src.end());
-    text.push_back('\0');
-    std::vector<uint8_t> out(kLineBufferSize);
-    uint32_t number = 0;
-    int32_t length = 0;
-    ASSERT_EQ(CompileLine(text.data(), out.data(), m, false, &number, &length), kOk) << src;
-    ASSERT_EQ(StoreLine(m, number, out.data(), length), kOk);
-  }
+  void StoreSource(const std::string& src) { ASSERT_EQ(DirectExecute(m, src.c_str()), kOk) << src; }
 
   // Line numbers in area order; checks the record chain, the used size and the terminator.
   std::vector<uint32_t> Lines() {

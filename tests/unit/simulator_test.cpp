@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -32,46 +31,6 @@ TEST(AnyType, ListsGrowInPlaceAndCopyDeeply) {
   copy = *copy.GetDataPointer(39, 0);  // from an entry of itself
   EXPECT_EQ(copy.GetType(), AnyType::kList);
   EXPECT_EQ(copy.GetCount(), 2);
-}
-
-TEST(AnyType, ConversionsBetweenKinds) {
-  AnyType v;
-  EXPECT_EQ(v.GetType(), AnyType::kEmpty);
-  v.SetData(-2.5);
-  EXPECT_EQ(v.GetIntValue(), -3);
-  EXPECT_STREQ(v.GetString(), L"-2.5");
-  v.SetData(L"12.5abc");
-  EXPECT_EQ(v.GetIntValue(), 13);
-  EXPECT_EQ(v.GetDoubleValue(), 12.5);
-  const char bytes[] = {1, 0, 2};
-  ASSERT_EQ(v.SetData(bytes, 3), 0);
-  int32_t length = 0;
-  const void* data = v.GetVariantData(&length);
-  ASSERT_EQ(length, 3);
-  EXPECT_EQ(std::memcmp(data, bytes, 3), 0);
-  EXPECT_EQ(v.SetData(int32_t{0}, int32_t{0}), 0);
-  EXPECT_EQ(v.GetType(), AnyType::kEmpty);
-  EXPECT_NE(v.SetData(int32_t{2}, int32_t{1}), 0);
-  v.SetData(int32_t{1} << 30);
-  EXPECT_EQ(v.GetDoubleValue(), 1073741824.0);
-}
-
-TEST(CircleFit, FitsPointsOfACircleAndRefusesLines) {
-  double x[8], y[8];
-  for (int i = 0; i < 8; ++i) {
-    const double a = i * 0.7;
-    x[i] = 1000.0 + 25.0 * std::cos(a);
-    y[i] = -500.0 + 25.0 * std::sin(a);
-  }
-  double cx = 0, cy = 0, r = 0;
-  ASSERT_EQ(GetApproximationCircle(x, y, 8, &cx, &cy, &r), 0);
-  EXPECT_NEAR(cx, 1000.0, 1e-6);
-  EXPECT_NEAR(cy, -500.0, 1e-6);
-  EXPECT_NEAR(r, 25.0, 1e-6);
-
-  const double lx[] = {0, 1, 2, 3}, ly[] = {1, 3, 5, 7};
-  EXPECT_NE(GetApproximationCircle(lx, ly, 4, &cx, &cy, &r), 0);
-  EXPECT_NE(GetApproximationCircle(x, y, 2, &cx, &cy, &r), 0);
 }
 
 TEST(Profile, WritesReadsListsAndDeletes) {

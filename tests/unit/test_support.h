@@ -1,10 +1,16 @@
 // Helpers shared by the unit tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "api/qor_macro.h"
+#include "engine/value.h"
+#include "engine/variables.h"
+#include "frontend/code.h"
 #include "macro_sc/macro_sc.h"
 
 namespace msc::test {
@@ -16,5 +22,35 @@ using MacroPtr = std::unique_ptr<QorMacro, MacroDeleter>;
 
 // A fresh macro object on a null host interface.
 inline MacroPtr NewMacro() { return MacroPtr(_CreateQorMacro(nullptr)); }
+
+// The cell of an existing variable, or null.
+inline uint8_t* FindVar(QorMacro& m, uint8_t tag, const char* name) {
+  FindStatus status{};
+  return m.variables.FindCell(tag, name, std::strlen(name), FindMode::FindOnly, &status);
+}
+
+// An integer variable's value; -999 when it does not exist or holds no integer.
+inline int32_t IntVar(QorMacro& m, const char* name) {
+  uint8_t* cell = FindVar(m, tag::Int, name);
+  Value v;
+  if (cell == nullptr || ReadScalar(m, cell, v) != kOk || v.type != kInteger) return -999;
+  return v.count;
+}
+
+// A scalar's value converted to text; "?" when absent or not convertible.
+inline std::string TextVar(QorMacro& m, uint8_t tag, const char* name) {
+  uint8_t* cell = FindVar(m, tag, name);
+  Value v;
+  if (cell == nullptr || ReadScalar(m, cell, v) != kOk || ToText(v) != kOk) return "?";
+  return std::string(v.text, static_cast<size_t>(v.count));
+}
+
+// What a call prints on standard output.
+template <class Call>
+std::string Captured(Call&& call) {
+  testing::internal::CaptureStdout();
+  call();
+  return testing::internal::GetCapturedStdout();
+}
 
 }  // namespace msc::test

@@ -72,21 +72,6 @@ TEST(TokenReader, NumberForms) {
   EXPECT_EQ(r.Next(), kind::End);
 }
 
-TEST(TokenReader, TextTokens) {
-  Code c;
-  const uint8_t* p = c.Text(0x22, "A\"B").Text(0xEE, "*MAIN").Text(0xEF, "*SUB")
-                         .Text(0xD8, "X").Text(0xD9, "ARR").Text(0xDA, "Y$").Text(0xDB, "").End();
-  Reader r(p);
-  const std::pair<int, std::string> want[] = {{4, "A\"B"}, {34, "*MAIN"}, {35, "*SUB"},
-                                              {40, "X"},   {41, "ARR"},   {42, "Y$"}, {43, ""}};
-  for (const auto& [k, text] : want) {
-    ASSERT_EQ(r.Next(), k);
-    EXPECT_EQ(std::string(r.t.text, r.t.length), text);
-    EXPECT_EQ(r.t.text, reinterpret_cast<const char*>(r.f.tokenStart + 1));  // points into the code
-  }
-  EXPECT_EQ(r.Next(), kind::End);
-}
-
 TEST(TokenReader, KeywordsAndVariables) {
   uint8_t cells[9] = {};
   Code c;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "api/qor_macro.h"
@@ -25,19 +24,8 @@ class VariableStatementsTest : public testing::Test {
   }
 
   ErrNo Run(const char* line) { return DirectExecute(m, line); }
-
-  uint8_t* Cell(uint8_t tag, const char* name) {
-    FindStatus status{};
-    return m.variables.FindCell(tag, name, std::strlen(name), FindMode::FindOnly, &status);
-  }
-
-  // The scalar's value as text; "?" when it cannot be read.
-  std::string Show(uint8_t tag, const char* name) {
-    uint8_t* cell = Cell(tag, name);
-    Value v;
-    if (cell == nullptr || ReadScalar(m, cell, v) != kOk || ToText(v) != kOk) return "?";
-    return std::string(v.text, static_cast<size_t>(v.count));
-  }
+  uint8_t* Cell(uint8_t tag, const char* name) { return test::FindVar(m, tag, name); }
+  std::string Show(uint8_t tag, const char* name) { return test::TextVar(m, tag, name); }
 
   test::MacroPtr macro_ = test::NewMacro();
   QorMacro& m = *macro_;

@@ -1,5 +1,5 @@
-﻿' Blank lines, separators and indentation survive loading.
-*MAIN
+﻿' Byte-order mark, mixed line ends, blank lines, separators and indentation.
+*MAIN
 
 :
     If A& = 1 Then

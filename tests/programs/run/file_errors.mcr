@@ -16,20 +16,6 @@
   Print "slot 1 still open, Eof:"; Eof(1)
   Close
 
-  ' 255 characters fit a line, 256 do not.
-  Open Dir$ + "/long.txt" For Output As #1
-  For I& = 1 To 255 : Print #1, "x"; : Next I&
-  Print #1, ""
-  Print #1, "y";
-  For I& = 1 To 255 : Print #1, "x"; : Next I&
-  Print #1, ""
-  Close #1
-  Open Dir$ + "/long.txt" For Input As #1
-  Line Input #1, L$
-  Print "255 characters:"; Len(L$)
-  Try : Line Input #1, L$ : Catch : Print "256 characters:"; Errno : End Try
-  Close #1
-
   Try : Open Dir$ + "/missing.txt" For Input As #2 : Catch : Print "missing file:"; Errno : End Try
   Try : Print Eof(2) : Catch : Print "Eof of a closed slot:"; Errno : End Try
   Try : Print #2, "x" : Catch : Print "Print # to a closed slot:"; Errno : End Try

@@ -21,6 +21,4 @@
   Print Len(Str2$(1.7976931348623157E+308, 0, 15, 0, 0))
   Print Val("&HFF"); " "; Val("12abc"); " "; Val("x"); " "; Val(2.5); " "; Val("1e3") + 1
   Print UCase$("MiXed 1"); " "; LCase$("MiXed 1")
-  Try : X$ = Left$("abc") : Catch : Print "one argument short: "; Errno : End Try
-  Try : X$ = Left$("abc", 1, 2) : Catch : Print "one argument over: "; Errno : End Try
   Return
