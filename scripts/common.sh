@@ -2,7 +2,8 @@
 # Source it from the repository root.
 
 MSC_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libinih-dev
-              libreadline-dev libbenchmark-dev)
+              libreadline-dev libbenchmark-dev nlohmann-json3-dev libtomlplusplus-dev
+              libcli11-dev)
 
 # Installs the packages that are missing, with apt-get; sudo only when not root.
 msc_install_packages() {

@@ -302,12 +302,12 @@ class SimHost final : public HostInterface {
 }  // namespace
 
 // Never destroyed: macro objects may still call them during process exit.
-HostInterface* Host() {
+HostInterface* ModelHost() {
   static auto* host = new SimHost;
   return host;
 }
 
-CoreServices* Core() {
+CoreServices* ModelCore() {
   static auto* core = new SimCore;
   return core;
 }

@@ -3,6 +3,9 @@
 
 #include <string>
 
+class HostInterface;
+class CoreServices;
+
 namespace msc::sim {
 
 // UTF-8 and wide text (wchar_t is UTF-32); malformed input becomes U+FFFD.
@@ -16,5 +19,9 @@ std::string ResolveConfigFile(const wchar_t* name);
 // Copies text into a buffer of capacity characters, cut to capacity - 1;
 // returns the characters stored.
 int CopyToBuffer(const std::wstring& text, wchar_t* buffer, int capacity);
+
+// The controller model itself, without the call trace in front of it.
+HostInterface* ModelHost();
+CoreServices* ModelCore();
 
 }  // namespace msc::sim

@@ -22,7 +22,18 @@ void SetLanguage(const std::wstring& ident);
 // Items of GetSystemInfo2 (all 0 unless set).
 void SetSystemInfo(int item, int value);
 
-// The simulated controller's host interface and core services object.
+// Reads a scenario file (TOML) into the simulated controller, replacing what
+// it held. false with a message naming the file, line and column on failure.
+bool LoadScenario(const std::string& path, std::string* message);
+
+// From now on every call that reaches the controller (host interface, core
+// services, I/O channels) is written to path as one JSON object per line.
+// false with a message when the file cannot be opened.
+bool StartHostTrace(const std::string& path, std::string* message);
+void StopHostTrace();
+
+// The simulated controller's host interface and core services object (the
+// traced ones while a trace runs).
 HostInterface* Host();
 CoreServices* Core();
 
