@@ -52,4 +52,38 @@ namespace msc {
 [[nodiscard]] ErrNo FnIsFile(Value* args, Value& result, ExecFrame& f) noexcept;
 [[nodiscard]] ErrNo FnGetTextS(Value* args, Value& result, ExecFrame& f) noexcept;
 
+
+// Controller queries (scenes, units, channels, paths).
+[[nodiscard]] ErrNo FnSceneGroupTitleS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneTitleS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneMakerS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneDescriptionS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnItemTitleS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnItemIdentS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneGroupCount(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneGroupNo(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneCount(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnSceneNo(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnItemCount(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnItemInfo(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnGetMeasureOut(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnCheckUnit(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitCount(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitInfo(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitJudge(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnImageFormat(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnDisplayUnitNo(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUt(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitData(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitDataS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitTitleS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnUnitItemIdentS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnGetAll(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnGetPort(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnGetPollingState(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnApplicationVersionS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnApplicationPathS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnLanguageStringS(Value* args, Value& result, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo FnAbsolutePathS(Value* args, Value& result, ExecFrame& f) noexcept;
+
 }  // namespace msc

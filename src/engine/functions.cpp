@@ -87,10 +87,6 @@ ErrNo ErrCommand(Value*, Value& result, ExecFrame& f) noexcept {
   return result.SetOwnedText(name, std::strlen(name));
 }
 
-// Functions that this build does not provide yet: "Feature not available".
-constexpr ErrNo kFeatureNotAvailable = 33;
-ErrNo NotAvailable(Value*, Value&, ExecFrame&) noexcept { return kFeatureNotAvailable; }
-
 struct FunctionRow {
   uint16_t code;
   FunctionEntry entry;
@@ -131,43 +127,43 @@ constexpr FunctionRow kFunctions[] = {
     {0xC01F, {Args(D, I), FnTimer}},           // Timer(start, unit)
     {0xC020, {Args(A), FnVal}},              // Val(x)
     {0xC021, {kOwnArguments, FnVarPtr}},        // VarPtr(variable)
-    {0xC022, {Args(I, A), NotAvailable}},           // UnitData(unit, item)
-    {0xC023, {Args(I, A), NotAvailable}},           // UnitData$(unit, item)
-    {0xC024, {Args(I), NotAvailable}},              // UnitTitle$(unit)
-    {0xC025, {Args(I), NotAvailable}},              // UnitItemIdent$(unit)
-    {0xC026, {Args(I, I), NotAvailable}},           // UnitInfo(unit, item)
-    {0xC027, {Args(I), NotAvailable}},              // UnitJudge(unit)
-    {0xC028, {Args(I, I), NotAvailable}},           // ImageFormat(unit, image)
-    {0xC029, {Args(T), NotAvailable}},              // GetAll(channel$)
-    {0xC02A, {Args(T, I), NotAvailable}},           // GetPort(channel$, port)
+    {0xC022, {Args(I, A), FnUnitData}},           // UnitData(unit, item)
+    {0xC023, {Args(I, A), FnUnitDataS}},           // UnitData$(unit, item)
+    {0xC024, {Args(I), FnUnitTitleS}},              // UnitTitle$(unit)
+    {0xC025, {Args(I), FnUnitItemIdentS}},              // UnitItemIdent$(unit)
+    {0xC026, {Args(I, I), FnUnitInfo}},           // UnitInfo(unit, item)
+    {0xC027, {Args(I), FnUnitJudge}},              // UnitJudge(unit)
+    {0xC028, {Args(I, I), FnImageFormat}},           // ImageFormat(unit, image)
+    {0xC029, {Args(T), FnGetAll}},              // GetAll(channel$)
+    {0xC02A, {Args(T, I), FnGetPort}},           // GetPort(channel$, port)
     {0xC02B, {kNoArguments, FnStartTimer}},         // StartTimer: counter ticks
     {0xC02C, {Args(T), FnLCaseS}},              // LCase$(s)
     {0xC02D, {Args(T), FnUCaseS}},              // UCase$(s)
-    {0xC02E, {Args(T), NotAvailable}},              // GetPollingState(channel$)
-    {0xC02F, {Args(I), NotAvailable}},              // SceneGroupTitle$(group)
-    {0xC030, {kNoArguments, NotAvailable}},         // SceneGroupCount
-    {0xC031, {kNoArguments, NotAvailable}},         // SceneGroupNo
-    {0xC032, {Args(I), NotAvailable}},              // SceneTitle$(scene)
-    {0xC033, {Args(I), NotAvailable}},              // SceneMaker$(scene)
-    {0xC034, {Args(I), NotAvailable}},              // SceneDescription$(scene)
-    {0xC035, {kNoArguments, NotAvailable}},         // SceneCount
-    {0xC036, {kNoArguments, NotAvailable}},         // SceneNo
-    {0xC037, {kNoArguments, NotAvailable}},         // ItemCount
-    {0xC038, {Args(I, I), NotAvailable}},           // ItemInfo(item, info)
-    {0xC039, {Args(I), NotAvailable}},              // ItemTitle$(item)
-    {0xC03A, {Args(I), NotAvailable}},              // ItemIdent$(item)
-    {0xC03B, {Args(I), NotAvailable}},              // CheckUnit(unit)
-    {0xC03C, {kNoArguments, NotAvailable}},         // UnitCount
-    {0xC03D, {kNoArguments, NotAvailable}},         // GetMeasureOut
-    {0xC03E, {kNoArguments, NotAvailable}},         // DisplayUnitNo
+    {0xC02E, {Args(T), FnGetPollingState}},              // GetPollingState(channel$)
+    {0xC02F, {Args(I), FnSceneGroupTitleS}},              // SceneGroupTitle$(group)
+    {0xC030, {kNoArguments, FnSceneGroupCount}},         // SceneGroupCount
+    {0xC031, {kNoArguments, FnSceneGroupNo}},         // SceneGroupNo
+    {0xC032, {Args(I), FnSceneTitleS}},              // SceneTitle$(scene)
+    {0xC033, {Args(I), FnSceneMakerS}},              // SceneMaker$(scene)
+    {0xC034, {Args(I), FnSceneDescriptionS}},              // SceneDescription$(scene)
+    {0xC035, {kNoArguments, FnSceneCount}},         // SceneCount
+    {0xC036, {kNoArguments, FnSceneNo}},         // SceneNo
+    {0xC037, {kNoArguments, FnItemCount}},         // ItemCount
+    {0xC038, {Args(I, I), FnItemInfo}},           // ItemInfo(item, info)
+    {0xC039, {Args(I), FnItemTitleS}},              // ItemTitle$(item)
+    {0xC03A, {Args(I), FnItemIdentS}},              // ItemIdent$(item)
+    {0xC03B, {Args(I), FnCheckUnit}},              // CheckUnit(unit)
+    {0xC03C, {kNoArguments, FnUnitCount}},         // UnitCount
+    {0xC03D, {kNoArguments, FnGetMeasureOut}},         // GetMeasureOut
+    {0xC03E, {kNoArguments, FnDisplayUnitNo}},         // DisplayUnitNo
     {0xC03F, {kOwnArguments, FnGetTextS}},        // GetText$(#n, key)
-    {0xC040, {Args(T), NotAvailable}},              // Ut(ident$): unit number
-    {0xC041, {Args(I), NotAvailable}},              // ApplicationVersion$(item)
-    {0xC042, {Args(I), NotAvailable}},              // ApplicationPath$(item)
-    {0xC043, {Args(T), NotAvailable}},              // LanguageString$(key$)
+    {0xC040, {Args(T), FnUt}},              // Ut(ident$): unit number
+    {0xC041, {Args(I), FnApplicationVersionS}},              // ApplicationVersion$(item)
+    {0xC042, {Args(I), FnApplicationPathS}},              // ApplicationPath$(item)
+    {0xC043, {Args(T), FnLanguageStringS}},              // LanguageString$(key$)
     {0xC044, {kOwnArguments, FnArrayDims}},        // ArrayDims(a())
     {0xC045, {kOwnArguments, FnArrayLen}},        // ArrayLen(a() [, dimension])
-    {0xC046, {Args(T), NotAvailable}},              // AbsolutePath$(path$)
+    {0xC046, {Args(T), FnAbsolutePathS}},              // AbsolutePath$(path$)
 };
 
 constexpr bool InCodeOrder() noexcept {

@@ -61,6 +61,10 @@ ErrNo AssignFromHost(QorMacro& m, const char* text, AnyType& value) noexcept {
   if (ErrNo e = VariableArgument(f, &cell, &offset); e != kOk) return e;
   SkipSpaces(f);
   if (*f.pos != code::EndOfLine) return kErrSyntax;
+  return StoreHostIntoCell(m, cell, offset, value);
+}
+
+ErrNo StoreHostIntoCell(QorMacro& m, uint8_t* cell, uint32_t offset, AnyType& value) noexcept {
   if (cell[0] == kTagReference) {
     // The controller gets the host's value as it is.
     std::wstring name;

@@ -18,6 +18,12 @@ namespace msc {
 // followed by the end of the line).
 [[nodiscard]] ErrNo AssignFromHost(QorMacro& m, const char* text, AnyType& value) noexcept;
 
+// Stores the host value into a variable cell (offset: the element of an
+// array cell); a reference variable hands it to the controller unchanged.
+// The caller holds the object lock.
+[[nodiscard]] ErrNo StoreHostIntoCell(QorMacro& m, uint8_t* cell, uint32_t offset,
+                                      AnyType& value) noexcept;
+
 // Evaluates the text as one expression into the host value: 0, or an error
 // number; when the result cannot cross to the host the host value is the
 // integer 0.
