@@ -1,5 +1,5 @@
 // Argument reading, output variables and array blocks of the host commands.
-#include "statements/host_operands.h"
+#include "host/host_operands.h"
 
 #include <cstring>
 #include <new>

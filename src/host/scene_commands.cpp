@@ -20,8 +20,8 @@
 #include "macro_sc/host.h"
 #include "platform/lock.h"
 #include "statements/handlers.h"
-#include "statements/host_call.h"
-#include "statements/host_operands.h"
+#include "host/host_call.h"
+#include "host/host_operands.h"
 #include "variables/host_value.h"
 
 namespace msc {

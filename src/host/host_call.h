@@ -14,7 +14,7 @@
 
 #include "engine/evaluator.h"
 #include "macro_sc/host.h"
-#include "statements/host_operands.h"
+#include "host/host_operands.h"
 
 namespace msc::host {
 

@@ -8,8 +8,8 @@
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "statements/handlers.h"
-#include "statements/host_call.h"
-#include "statements/host_operands.h"
+#include "host/host_call.h"
+#include "host/host_operands.h"
 
 namespace msc {
 namespace {

@@ -22,7 +22,7 @@
 #include "macro_sc/host.h"
 #include "platform/lock.h"
 #include "statements/handlers.h"
-#include "statements/host_operands.h"
+#include "host/host_operands.h"
 
 namespace msc {
 namespace {
