@@ -1,20 +1,108 @@
-// The parallel-execution library: one thread per task.
-#include <system_error>
+// The parallel-execution library: tasks run on a pool of worker threads that
+// lives for the whole process.
+//
+// The pool starts with one worker per hardware thread. Tasks of one call may
+// wait for each other (one polls a variable another sets), so every task of
+// a call must run at the same time: when no worker is idle the pool grows by
+// one instead of queueing, and the new worker stays for later calls. Nested
+// calls (a task running ParallelExecute) therefore never starve.
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "macro_sc/host.h"
 
+namespace {
+
+class WorkerPool {
+ public:
+  WorkerPool() {
+    const unsigned n = std::thread::hardware_concurrency();
+    for (unsigned i = 0; i < (n == 0 ? 2 : n); ++i) AddWorker();
+  }
+
+  // Runs job on an idle worker, or on a new one; false when no thread can be
+  // started.
+  bool Start(std::function<void()> job) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (idle_ <= jobs_.size()) {
+      lock.unlock();
+      if (!AddWorker()) return false;
+      lock.lock();
+    }
+    jobs_.push_back(std::move(job));
+    wake_.notify_one();
+    return true;
+  }
+
+ private:
+  bool AddWorker() {
+    try {
+      std::thread([this] { Work(); }).detach();
+    } catch (...) {
+      return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++idle_;  // counted before it waits, so a job started now finds it
+    return true;
+  }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return !jobs_.empty(); });
+      std::function<void()> job = std::move(jobs_.front());
+      jobs_.pop_front();
+      --idle_;
+      lock.unlock();
+      job();
+      lock.lock();
+      ++idle_;
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> jobs_;
+  size_t idle_ = 0;
+};
+
+// Never destroyed: its workers wait for jobs until the process ends.
+WorkerPool& Pool() {
+  static auto* pool = new WorkerPool;
+  return *pool;
+}
+
+}  // namespace
+
 int32_t ParallelExecute(PARALLELPROC* tasks) {
   if (tasks == nullptr) return 1;
-  std::vector<std::thread> threads;
+  std::mutex mutex;
+  std::condition_variable done;
+  size_t running = 0;
   int32_t status = 0;
-  try {
-    for (PARALLELPROC* t = tasks; t->function != nullptr; ++t)
-      threads.emplace_back(t->function, t->argument);
-  } catch (const std::exception&) {
-    status = 1;  // tasks already started still finish below
+  for (PARALLELPROC* t = tasks; t->function != nullptr; ++t) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++running;
+    }
+    const bool started = Pool().Start([&, t] {
+      (void)t->function(t->argument);
+      std::lock_guard<std::mutex> lock(mutex);
+      if (--running == 0) done.notify_all();
+    });
+    if (!started) {
+      std::lock_guard<std::mutex> lock(mutex);
+      --running;
+      status = 1;  // tasks already started still finish below
+      break;
+    }
   }
-  for (std::thread& thread : threads) thread.join();
+  std::unique_lock<std::mutex> lock(mutex);
+  done.wait(lock, [&] { return running == 0; });
   return status;
 }

@@ -812,6 +812,25 @@ static_assert(sizeof(PARALLELPROC) == 16);
 // finished; 0 on success.
 int32_t ParallelExecute(PARALLELPROC* tasks);
 
+// ---------------------------------------------------------------------------
+// User subroutines: functions in a host's shared libraries that a program
+// registers with SetUserSubroutine and runs with Call. The engine calls
+//
+//   int32_t Name(uint32_t count, AnyType* arguments, const UserSubroutineContext* context)
+//
+// (exported with C linkage) with the Call's arguments in arguments[0] to
+// arguments[count - 1], integers, reals or wide texts; the array always holds
+// 32 values. The result is the Call statement's result: 0 goes on, an error
+// number stops the program as that error, 255 skips the rest of the line.
+struct UserSubroutineContext {
+  int32_t reserved;     // always 0
+  int32_t unused;
+  CoreServices* core;   // GetQorCoreRA() of the calling program
+};
+static_assert(sizeof(UserSubroutineContext) == 16);
+using UserSubroutine = int32_t (*)(uint32_t count, AnyType* arguments,
+                                   const UserSubroutineContext* context);
+
 // Keyed texts of a text-data file: a handle (null on failure), the text of a
 // key (the empty text when absent; valid until the next call on the handle or
 // its closing), and the release of the handle.

@@ -90,7 +90,8 @@ class QorMacro {
   HostInterface* host = nullptr;
   HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
-  std::unique_ptr<std::map<std::string, void*>> userSubroutines;
+  // Subroutines registered by SetUserSubroutine, by name (case-sensitive).
+  std::unique_ptr<std::map<std::wstring, void*>> userSubroutines;
   // The host's registered variables; absent while none is registered.
   std::unique_ptr<msc::RegisteredList> registered;
 };

@@ -21,8 +21,6 @@ using StatementHandler = ErrNo (*)(ExecFrame& f);
 [[nodiscard]] ErrNo StmtNoOperation(ExecFrame& f) noexcept;
 // "Rem" and "'": the rest of the line is a comment.
 [[nodiscard]] ErrNo StmtRem(ExecFrame& f) noexcept;
-// Statements this build does not provide: 33 "Feature not available".
-[[nodiscard]] ErrNo StmtNotAvailable(ExecFrame& f) noexcept;
 
 // Control flow (If, For, Do, Select, Goto).
 [[nodiscard]] ErrNo StmtCase(ExecFrame& f) noexcept;
@@ -191,5 +189,11 @@ using StatementHandler = ErrNo (*)(ExecFrame& f);
 [[nodiscard]] ErrNo StmtSetProfileData(ExecFrame& f) noexcept;
 [[nodiscard]] ErrNo StmtGetProfileData(ExecFrame& f) noexcept;
 [[nodiscard]] ErrNo StmtDeleteProfileData(ExecFrame& f) noexcept;
+
+// Parallel tasks and external code.
+[[nodiscard]] ErrNo StmtParallelExecute(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtSetUserSubroutine(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtCall(ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo StmtShell(ExecFrame& f) noexcept;
 
 }  // namespace msc

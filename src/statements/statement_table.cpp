@@ -17,7 +17,7 @@ struct StatementEntry {
 constexpr StatementEntry kStatements[] = {
     {0x8000, StmtNotStatement},  // Append: only inside Open
     {0x8001, StmtNotStatement},  // As: only inside Open
-    {0x8002, StmtNotAvailable},  // Call: not available in this build
+    {0x8002, StmtCall},  // Call: Call name [, argument ...]
     {0x8003, StmtCase},  // Case: Case value | Case Else
     {0x8004, StmtCatch},  // Catch: Catch
     {0x8005, StmtClear},  // Clear: Clear
@@ -68,7 +68,7 @@ constexpr StatementEntry kStatements[] = {
     {0x8032, StmtOpen},  // Open: Open name For Input|Output|Append As #n
     {0x8033, StmtOption},  // Option: Option Explicit | Option Executable
     {0x8034, StmtNotStatement},  // Output: only inside Open
-    {0x8035, StmtNotAvailable},  // ParallelExecute: not available in this build
+    {0x8035, StmtParallelExecute},  // ParallelExecute: ParallelExecute, Task ..., End ParallelExecute
     {0x8036, StmtPrint},  // Print: Print [expr {;|, expr}]
     {0x8037, StmtRem},  // Rem: Rem text
     {0x8038, StmtRem},  // ': ' text
@@ -174,7 +174,7 @@ constexpr StatementEntry kStatements[] = {
     {0x809C, StmtVarList},  // VarList: VarList [pattern]
     {0x809D, StmtVarSave},  // VarSave: VarSave [pattern]
     {0x809E, StmtDebugPrint},  // DebugPrint: DebugPrint [expr ...]
-    {0x809F, StmtNotAvailable},  // SetUserSubroutine: not available in this build
+    {0x809F, StmtSetUserSubroutine},  // SetUserSubroutine: SetUserSubroutine name, library, procedure
     {0x80A0, StmtSetSceneData},  // SetSceneData: SetSceneData name, value
     {0x80A1, StmtGetSceneData},  // GetSceneData: GetSceneData name, variable
     {0x80A2, StmtErrorOut},  // ErrorOut: ErrorOut value | ErrorOut channel, value
@@ -184,7 +184,7 @@ constexpr StatementEntry kStatements[] = {
     {0x80A6, StmtTestMeasure},  // TestMeasure: TestMeasure [number | name]
     {0x80A7, StmtSetForegroundLine},  // SetForegroundLine: SetForegroundLine line
     {0x80A8, StmtMessageBox},  // MessageBox: MessageBox text
-    {0x80A9, StmtNotAvailable},  // Shell: not available in this build
+    {0x80A9, StmtShell},  // Shell: Shell command-line [, wait]
     {0x80AA, StmtReDim},  // ReDim: ReDim name(extent, ...)
     {0x80AB, StmtNotStatement},  // Executable: only after Option
     {0x80AC, StmtSetProfileData},  // SetProfileData: SetProfileData file, section, key, value
@@ -210,6 +210,5 @@ StatementHandler StatementFor(uint16_t code) noexcept {
 ErrNo StmtNotStatement(ExecFrame&) noexcept { return kErrSyntax; }
 ErrNo StmtNoOperation(ExecFrame&) noexcept { return kOk; }
 ErrNo StmtRem(ExecFrame&) noexcept { return kSkipLine; }
-ErrNo StmtNotAvailable(ExecFrame&) noexcept { return 33; }
 
 }  // namespace msc

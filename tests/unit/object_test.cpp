@@ -76,7 +76,7 @@ TEST(MacroObject, NewResetsProgramFilesAndErrorState) {
   ASSERT_NE(m->files[3], nullptr);
   for (int i = 0; i < 2; ++i) m->savedVariables[i] = static_cast<uint8_t*>(std::malloc(64));
   m->savedDepth = 2;
-  m->userSubroutines = std::make_unique<std::map<std::string, void*>>();
+  m->userSubroutines = std::make_unique<std::map<std::wstring, void*>>();
   m->reportMode = 2;
 
   ClearProgram(*m);  // leaks of the file or the saved blocks show under the sanitizers

@@ -1,0 +1,90 @@
+// dlopen for libraries, posix_spawn for processes.
+#include "platform/process.h"
+
+#include <dlfcn.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/codepage.h"
+#include "platform/filesystem.h"
+
+extern char** environ;
+
+namespace msc::platform {
+namespace {
+
+void Reap(pid_t pid) noexcept {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+void* LoadLibrary(const wchar_t* path) noexcept {
+  const std::string name = FileSystemPath(path);
+  if (name.empty()) return nullptr;
+  return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindSymbol(void* library, const char* name) noexcept {
+  return library != nullptr && name != nullptr ? dlsym(library, name) : nullptr;
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+      word += '"';
+      inWord = true;
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (!quoted && (c == ' ' || c == '\t')) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+bool StartProcess(const wchar_t* commandLine, bool wait) noexcept {
+  std::vector<std::string> words;
+  std::vector<char*> argv;
+  try {
+    words = SplitCommandLine(ToMulti(kCodePageUtf8, commandLine != nullptr ? commandLine : L""));
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+  } catch (...) {
+    return false;
+  }
+  if (words.empty()) return false;
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  if (wait) {
+    Reap(pid);
+    return true;
+  }
+  // Nobody waits for the process; a watcher collects it so no zombie stays.
+  try {
+    std::thread(Reap, pid).detach();
+  } catch (...) {
+    // Without a watcher the process is collected when this one ends.
+  }
+  return true;
+}
+
+}  // namespace msc::platform

@@ -1,0 +1,102 @@
+// ParallelExecute: the Task sections of a block run at the same time, each in
+// a frame of its own, through the host's parallel-execution library.
+//
+//   ParallelExecute          <- the statement collects the tasks
+//   Task                     <- task 1 starts on this line
+//     ...
+//   Task                     <- task 2 starts here; task 1 ends before it
+//     ...
+//   End ParallelExecute      <- every task ends here; the caller goes on
+//
+// Tasks share the macro object (variables, files, error state) and take the
+// object lock around every evaluation and assignment as any run does; their
+// Gosub, For, If and Try blocks live on their own control stacks.
+#include <memory>
+#include <new>
+
+#include "api/qor_macro.h"
+#include "engine/report.h"
+#include "engine/run.h"
+#include "frontend/code.h"
+#include "frontend/keywords.h"
+#include "frontend/token_reader.h"
+#include "macro_sc/host.h"
+#include "statements/block_search.h"
+#include "statements/handlers.h"
+
+namespace msc {
+namespace {
+
+constexpr uint16_t kTask = 0x8042;
+constexpr uint16_t kEndParallelExecute = 0x8011;
+constexpr int kMaxTasks = 31;
+// A block without its Task or End ParallelExecute: the number of the nearest
+// block error, as no message names this one.
+constexpr ErrNo kErrMissingBlockEnd = 123;
+
+// True when the line's first token, after spacing, is a task boundary.
+bool StartsWithBoundary(uint8_t* line) noexcept {
+  ExecFrame probe(nullptr);
+  JumpTo(probe, line);
+  Token t;
+  const int k = ReadToken(probe, t);
+  return k == kind::Keyword && (t.code == kTask || t.code == kEndParallelExecute);
+}
+
+// Runs one task from the start of its Task line to the next boundary.
+int32_t RunTask(void* argument) {
+  ExecFrame& f = *static_cast<ExecFrame*>(argument);
+  QorMacro& m = *f.macro;
+  uint8_t* const base = f.top;
+  JumpTo(f, f.line);
+  for (;;) {
+    TraceEcho(f);
+    const ErrNo e = DispatchLine(f, base);
+    if (e != kOk) {
+      // Only this task ends; the others and the statement go on.
+      f.PopTo(base);
+      ReportError(e, m.reportMode, f);
+      return 0;
+    }
+    uint8_t* next = f.line + RecordLength(f.line);
+    if (RecordLength(next) == 0 || StartsWithBoundary(next)) return 0;
+    JumpTo(f, next);
+  }
+}
+
+// The frames of one statement; unwound and freed when it ends.
+struct TaskFrames {
+  std::unique_ptr<ExecFrame> frames[kMaxTasks];
+  PARALLELPROC records[kMaxTasks + 1] = {};
+  int count = 0;
+};
+
+}  // namespace
+
+ErrNo StmtParallelExecute(ExecFrame& f) noexcept {
+  std::unique_ptr<TaskFrames> tasks(new (std::nothrow) TaskFrames);
+  if (!tasks) return kErrOutOfMemory;
+  if (!BlockSearch(f, kTask, kEndParallelExecute)) return kErrMissingBlockEnd;
+  for (;;) {
+    f.pos = f.tokenStart;
+    Token t;
+    (void)ReadToken(f, t);
+    if (t.code != kTask) {
+      f.pos = f.tokenStart;  // the run loop executes End ParallelExecute
+      break;
+    }
+    auto& frame = tasks->frames[tasks->count];
+    frame.reset(new (std::nothrow) ExecFrame(f.macro));
+    if (!frame) return kErrOutOfMemory;
+    frame->CopyFrom(f);
+    tasks->records[tasks->count] = PARALLELPROC{RunTask, frame.get()};
+    // With the last task collected the caller stands after its Task word and
+    // runs that task's statements itself once all tasks are done.
+    if (++tasks->count == kMaxTasks) break;
+    if (!BlockSearch(f, kTask, kEndParallelExecute)) return kErrMissingBlockEnd;
+  }
+  tasks->records[tasks->count] = PARALLELPROC{nullptr, nullptr};
+  return ParallelExecute(tasks->records) == 0 ? kOk : kErrIllegalCall;
+}
+
+}  // namespace msc
