@@ -71,11 +71,8 @@ ErrNo ProfileList(ArgumentList& args, const wchar_t* file, const wchar_t* sectio
   AnyType keyList, valueList;
   int32_t count = 0;
   if (GetProfileData(file, section, &keyList, &valueList, &count) != 0) return kErrIllegalCall;
-  // Both arrays get count elements even if a list holds fewer.
-  if (keyList.GetCount() < count) (void)keyList.GetDataPointer(count - 1, 1);
-  if (valueList.GetCount() < count) (void)valueList.GetDataPointer(count - 1, 1);
-  if (ErrNo e = host::FillArrayFromList(f, keys, keyList); e != kOk) return e;
-  return host::FillArrayFromList(f, values, valueList);
+  if (ErrNo e = host::FillArrayFromList(f, keys, keyList, count); e != kOk) return e;
+  return host::FillArrayFromList(f, values, valueList, count);
 }
 
 }  // namespace

@@ -99,6 +99,11 @@ bool ArgumentList::FirstFollows() noexcept {
   return true;
 }
 
+bool AtArgumentsEnd(ExecFrame& f) noexcept {
+  SkipSpaces(f);
+  return *f.pos == code::EndOfLine || *f.pos == ':';
+}
+
 // ---- selectors ----
 
 ErrNo ToSelector(Value& v, Selector* out) noexcept {
@@ -231,8 +236,7 @@ ErrNo StoreDouble(ExecFrame& f, double value) noexcept {
 
 // ---- arrays and list values ----
 
-ErrNo FillArrayFromList(ExecFrame& f, uint8_t* cell, AnyType& list) noexcept {
-  const int32_t n = list.GetCount();
+ErrNo FillArrayFromList(ExecFrame& f, uint8_t* cell, AnyType& list, int32_t n) noexcept {
   const uint32_t count = n > 0 ? static_cast<uint32_t>(n) : 0;
   platform::LockGuard hold(f.macro->lock);
   if (ErrNo e = DimensionArray(cell, 1, &count); e != kOk) return e;

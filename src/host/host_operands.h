@@ -68,6 +68,10 @@ class ArgumentList {
   bool started_ = false;
 };
 
+// True when the statement ends here (end of line or ":"), nothing consumed:
+// an argument that must follow is missing.
+[[nodiscard]] bool AtArgumentsEnd(ExecFrame& f) noexcept;
+
 // A number or a name selecting a unit data item or a measurement: integers
 // as they are, doubles rounded half away from zero (6 outside the 32-bit
 // range), any text as a name of at most 1023 characters; 13 otherwise.
@@ -116,9 +120,11 @@ struct OutputPlace {
 [[nodiscard]] ErrNo StoreInteger(ExecFrame& f, int32_t value) noexcept;
 [[nodiscard]] ErrNo StoreDouble(ExecFrame& f, double value) noexcept;
 
-// Re-dimensions a whole array to count elements in one dimension and fills
-// element i with entry i of the list (each through the host conversion).
-[[nodiscard]] ErrNo FillArrayFromList(ExecFrame& f, uint8_t* cell, AnyType& list) noexcept;
+// Re-dimensions a whole array to count elements in one dimension (none for
+// a negative count) and fills element i with entry i of the list, each
+// through the host conversion; elements past the list's end stay empty.
+[[nodiscard]] ErrNo FillArrayFromList(ExecFrame& f, uint8_t* cell, AnyType& list,
+                                      int32_t count) noexcept;
 // Every element of a one-dimensional array as entry i of a list value: 18
 // undimensioned, 13 for more dimensions.
 [[nodiscard]] ErrNo ListFromArray(ExecFrame& f, uint8_t* cell, AnyType& list) noexcept;

@@ -229,7 +229,9 @@ ErrNo StmtReceiveData(ExecFrame& f) noexcept {
   if (channel->ReceiveData(block.data(), capacity, &count, extra) != 0) count = 0;
   if (count < 0) count = 0;
   if (count > capacity) count = capacity;
-  if (ErrNo e = host::BlockToArray(f, cell, block.data(), static_cast<size_t>(count)); e != kOk) return e;
+  // Whole elements of the zeroed block go back.
+  const size_t whole = (static_cast<size_t>(count) + 3) / 4 * 4;
+  if (ErrNo e = host::BlockToArray(f, cell, block.data(), whole); e != kOk) return e;
   Value v;
   v.SetInteger(count);
   return host::StoreAt(f, received, v);

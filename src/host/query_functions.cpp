@@ -270,10 +270,11 @@ ErrNo FnApplicationPathS(Value* a, Value& r, ExecFrame& f) noexcept {
       return core->GetApplicationPath(which - 1, b);
     });
   }
-  const int64_t group = int64_t{which} - kSceneGroupPathBase;
-  if (group < INT32_MIN) return kErrIllegalCall;
+  // Every other number, negative ones too, names a group; the subtraction
+  // wraps like the controller's 32-bit arithmetic.
+  const auto group = static_cast<int32_t>(static_cast<uint32_t>(which) - uint32_t{kSceneGroupPathBase});
   return BufferedText(kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
-    return GetSceneGroupDataPath(static_cast<int32_t>(group), b, *c);
+    return GetSceneGroupDataPath(group, b, *c);
   });
 }
 

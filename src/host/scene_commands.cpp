@@ -86,7 +86,8 @@ ErrNo FigureToCarrier(ExecFrame& f, const uint8_t* buffer) noexcept {
   const int k = ReadToken(f, t);
   if (k == kind::IntArray) {
     if (ExpectChar(f, '(') != kOk || ExpectChar(f, ')') != kOk) return kErrSyntax;
-    return host::BlockToArray(f, t.cell, buffer, length < 2 ? 2 : length);
+    // Whole words of the buffer, the bytes after the figure included.
+    return host::BlockToArray(f, t.cell, buffer, (length + 3) / 4 * 4);
   }
   if (k != kind::VariantVar) return kErrTypeMismatch;
   Value v;
@@ -132,15 +133,20 @@ ErrNo StmtCopyUnitModel(ExecFrame& f) noexcept { return Command(f, &CoreServices
 
 // CopyUnit a, b, c [, d]: four numbers with a not negative go to the four-
 // number operation; otherwise the last three go to the three-number one.
+// Fewer than three numbers is a syntax error.
 ErrNo StmtCopyUnit(ExecFrame& f) noexcept {
   ArgumentList args(f);
   int32_t n[4] = {};
   int count = 0;
   if (ErrNo e = args.Integer(&n[count++]); e != kOk) return e;
-  while (count < 4 && args.FirstFollows()) {
+  for (; count < 3; ++count) {
+    args.Next();
+    if (host::AtArgumentsEnd(f)) return kErrSyntax;
+    if (ErrNo e = IntegerArgument(f, &n[count]); e != kOk) return e;
+  }
+  if (args.MoreFollows()) {
     if (ErrNo e = args.Integer(&n[count++]); e != kOk) return e;
   }
-  if (count < 3) return kErrSyntax;
   HostInterface* h = nullptr;
   if (ErrNo e = host::HostOf(f, &h); e != kOk) return e;
   if (count == 4 && n[0] >= 0) return host::Status(h->CopyUnitEx(n[0], n[1], n[2], n[3]));
@@ -184,7 +190,7 @@ ErrNo StmtGetUnitData(ExecFrame& f) noexcept {
   if (ErrNo e = ReadUnitData(*h, unit, item, value); e != kOk) return e;
   args.Next();
   uint8_t* array = nullptr;
-  if (host::PeekWholeArray(f, &array)) return host::FillArrayFromList(f, array, value);
+  if (host::PeekWholeArray(f, &array)) return host::FillArrayFromList(f, array, value, value.GetCount());
   return host::StoreHostResult(f, value);
 }
 
