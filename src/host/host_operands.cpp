@@ -48,6 +48,18 @@ ErrNo ChannelOf(ExecFrame& f, const wchar_t* name, IoModule** channel) noexcept 
   return *channel != nullptr ? kOk : kErrIllegalCall;
 }
 
+ErrNo KeepContent(Value& v) noexcept {
+  if (v.type == kVarText) return v.SetOwnedText(v.text, static_cast<size_t>(v.count));
+  if (v.type == kBytes && v.block == nullptr) return v.SetBytes(v.text, static_cast<size_t>(v.count));
+  return kOk;
+}
+
+ErrNo EvaluateKept(ExecFrame& f, Value& v) noexcept {
+  platform::LockGuard hold(f.macro->lock);
+  if (ErrNo e = EvaluateExpression(f, v); e != kOk) return e;
+  return KeepContent(v);
+}
+
 // ---- argument list ----
 
 void ArgumentList::Next() noexcept {
@@ -72,7 +84,7 @@ ErrNo ArgumentList::LongText(std::wstring* out) noexcept {
 
 ErrNo ArgumentList::Any(Value& out) noexcept {
   Next();
-  return EvaluateLocked(f_, out);
+  return EvaluateKept(f_, out);
 }
 
 ErrNo ArgumentList::HostValue(AnyType& out) noexcept {

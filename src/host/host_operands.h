@@ -36,6 +36,12 @@ inline constexpr size_t kShortTextSize = 1024;
 // The I/O channel of that name; 5 when the controller knows none.
 [[nodiscard]] ErrNo ChannelOf(ExecFrame& f, const wchar_t* name, IoModule** channel) noexcept;
 
+// Makes a value that borrows a variable's text or bytes own a copy, so that
+// it stays valid once the object lock is released. Called under the lock.
+[[nodiscard]] ErrNo KeepContent(Value& v) noexcept;
+// One expression under the lock, its content kept as above.
+[[nodiscard]] ErrNo EvaluateKept(ExecFrame& f, Value& v) noexcept;
+
 // Reads a command's arguments in order. Before every argument but the first
 // it skips one "," or ":" when present; the argument is read either way.
 class ArgumentList {
@@ -47,7 +53,7 @@ class ArgumentList {
   [[nodiscard]] ErrNo Text(wchar_t (&out)[kShortTextSize]) noexcept;
   // Text of any length.
   [[nodiscard]] ErrNo LongText(std::wstring* out) noexcept;
-  // One expression, as evaluated.
+  // One expression, as evaluated; borrowed content is copied.
   [[nodiscard]] ErrNo Any(Value& out) noexcept;
   // One expression as a host value.
   [[nodiscard]] ErrNo HostValue(AnyType& out) noexcept;

@@ -65,6 +65,7 @@ ErrNo FigureFromCarrier(ExecFrame& f, std::vector<uint8_t>& block) noexcept {
   {
     platform::LockGuard hold(f.macro->lock);
     if (ErrNo e = ReadScalar(*f.macro, t.cell, v); e != kOk) return e;
+    if (ErrNo e = host::KeepContent(v); e != kOk) return e;
   }
   if (v.type != kBytes) return kErrTypeMismatch;
   const auto* bytes = reinterpret_cast<const uint8_t*>(v.text);
@@ -168,7 +169,7 @@ ErrNo StmtSetUnitData(ExecFrame& f) noexcept {
     if (ErrNo e = host::ListFromArray(f, array, value); e != kOk) return e;
   } else {
     Value v;
-    if (ErrNo e = EvaluateLocked(f, v); e != kOk) return e;
+    if (ErrNo e = host::EvaluateKept(f, v); e != kOk) return e;
     if (ErrNo e = ValueToHost(v, value); e != kOk) return e;
   }
   HostInterface* h = nullptr;
