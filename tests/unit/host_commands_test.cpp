@@ -63,6 +63,7 @@ const std::vector<CallCase>& CommandCases() {
       {"ChangeSceneGroup 1, 2", {"core 3 1 2"}},
       {"ClearSceneGroup 3", {"core 4 3"}},
       {"CopySceneGroup 1: 2", {"core 5 1 2"}},
+      {"CopySceneGroup 1 (2)", {"core 5 1 2"}},  // read with no separator too
       {"SetSceneGroupTitle 2, \"Line A\"", {"core 6 2 Line A"}},
       {"ChangeScene 2.5", {"core 10 3"}},
       {"ClearScene -2.5", {"core 11 -3"}},
@@ -290,13 +291,17 @@ TEST_F(HostCommands, QueryFunctionsReturnTheControllersAnswers) {
   EXPECT_EQ(Text("S$"), "FrontFrontFrontFront");
   EXPECT_EQ(Calls(), (std::vector<std::string>{"core 14 1 32768", "core 16 1 32768",
                                                 "core 18 1 32768", "core 7 0 32768"}));
-  ASSERT_EQ(Run("A& = SceneCount + SceneNo + SceneGroupCount + SceneGroupNo + ItemCount + ItemInfo(1, 2)"), kOk);
+  ASSERT_EQ(Run("A& = SceneCount + SceneNo + SceneGroupCount + SceneGroupNo + ItemCount + ItemInfo(1.5, 2)"), kOk);
   EXPECT_EQ(test::IntVar(m(), "A&"), 36);
   ASSERT_EQ(Run("A& = CheckUnit(1) + UnitCount + UnitInfo(1, 2) + UnitJudge(1) + ImageFormat(0, 1) + DisplayUnitNo + GetMeasureOut"), kOk);
   EXPECT_EQ(test::IntVar(m(), "A&"), 42);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"core 19", "core 20", "core 8", "core 9", "core 21",
+                                                "core 22 2 2", "core 73", "host 9 1", "host 17",
+                                                "host 32 1 2", "host 33 1", "host 27 0 1", "host 42"}));
   ASSERT_EQ(Run("A& = Ut(\"Search\") + GetAll(\"LINE\") + GetPort(\"LINE\", 3) + GetPollingState(\"LINE\")"), kOk);
   EXPECT_EQ(test::IntVar(m(), "A&"), 24);
-  Calls();
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"core 141 LINE", "core 141 LINE", "core 141 LINE",
+                                                "host 18 Search", "io 6", "io 8 3", "io 25"}));
   EXPECT_EQ(Run("A& = GetAll(\"NONE\")"), kErrIllegalCall);
 
   // Item texts are cut to their limits; other texts are whole.
