@@ -126,11 +126,13 @@ class FakeIo : public IoModule, public Recorder {
     return s;
   }
   int32_t SendData(const void* d, int32_t n, const void* b) override { return Record(3, Bytes(d, n), Describe(b)); }
+  // Logs the block and the received count as they arrive.
   int32_t ReceiveData(void* block, int32_t capacity, int32_t* received, const void* b) override {
+    const int32_t status = Record(4, Bytes(block, capacity), capacity, *received, Describe(b));
     const int32_t n = std::min(capacity, static_cast<int32_t>(incoming.size()));
     if (n > 0) std::memcpy(block, incoming.data(), static_cast<size_t>(n));
     *received = n;
-    return Record(4, capacity, Describe(b));
+    return status;
   }
   int32_t PutAll(int32_t v) override { return Record(5, v); }
   int32_t GetAll() override { Record(6); return number; }

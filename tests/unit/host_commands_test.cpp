@@ -358,11 +358,20 @@ TEST_F(HostCommands, ChannelBlocksTravelInIntegerArrays) {
   EXPECT_EQ(test::IntVar(m(), "Y&"), 0x0605);  // whole elements: word 4 zeroed
   EXPECT_EQ(test::IntVar(m(), "Z&"), -1);          // untouched
 
+  // ReceiveData hands over a zeroed block and a count of 0; the bytes
+  // received go back in whole elements.
   core.io.incoming = {9, 8, 7, 6, 5, 4};
+  Calls();
   ASSERT_EQ(Run("ReceiveData \"LINE\", A&(), 5, N&: X& = A&(0): Y& = A&(1)"), kOk);
   EXPECT_EQ(test::IntVar(m(), "N&"), 5);
   EXPECT_EQ(test::IntVar(m(), "X&"), 0x06070809);
   EXPECT_EQ(test::IntVar(m(), "Y&"), 0x05);
+  ASSERT_EQ(Run("Dim B&(0): ReceiveData \"LINE\", A&(), 2, N&, B&(), 4"), kOk);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"core 141 LINE", "core 141 LINE",
+                                                "io 4 block:00 00 00 00 00 5 0 null",
+                                                "io 4 block:00 00 2 0 block"}));
+  EXPECT_EQ(Run("ReceiveData \"LINE\", A&(), 17, N&"), kErrSubscript);  // before receiving
+  EXPECT_EQ(Calls(), std::vector<std::string>{"core 141 LINE"});
   core.io.status = 1;  // a failed receive is nothing received
   ASSERT_EQ(Run("ReceiveData \"LINE\", A&(), 4, N&"), kOk);
   EXPECT_EQ(test::IntVar(m(), "N&"), 0);
