@@ -271,8 +271,9 @@ ErrNo FnApplicationPathS(Value* a, Value& r, ExecFrame& f) noexcept {
     });
   }
   // Every other number, negative ones too, names a group; the subtraction
-  // wraps like the controller's 32-bit arithmetic.
-  const auto group = static_cast<int32_t>(static_cast<uint32_t>(which) - uint32_t{kSceneGroupPathBase});
+  // wraps in 32 bits.
+  const auto group =
+      static_cast<int32_t>(static_cast<uint32_t>(which) - uint32_t{kSceneGroupPathBase});
   return BufferedText(kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
     return GetSceneGroupDataPath(group, b, *c);
   });
