@@ -5,6 +5,7 @@
 #include <chrono>
 #include <fstream>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,6 +157,16 @@ TEST_F(ShellTest, WaitsOnlyWhenAsked) {
 
   EXPECT_EQ(Run("Shell \"true\" : B& = 1"), kOk);
   EXPECT_EQ(IntVar(m, "B&"), 1);
+}
+
+TEST_F(ShellTest, OpenFilesStayWithTheProgram) {
+  ASSERT_EQ(Run("Open \"@/slot.txt\" For Output As #1"), kOk);
+  ASSERT_EQ(Run("Shell \"sh -c \" + Chr$(34) + \"ls -l /proc/self/fd/ > @/fds\" + Chr$(34), 1"), kOk);
+  ASSERT_EQ(Run("Close"), kOk);
+  std::ifstream in(dir_ / "fds");
+  const std::string listing((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(listing, "");
+  EXPECT_EQ(listing.find("slot.txt"), std::string::npos) << listing;
 }
 
 TEST_F(ShellTest, NoProcessIsError5) {
