@@ -117,21 +117,6 @@ TEST_F(ParallelTest, AnErrorIsReportedAndEndsOnlyItsTask) {
   EXPECT_THAT(traced, HasSubstr("Macro(SC) 100 C& = 3\n")) << "task lines are traced";
 }
 
-TEST_F(ParallelTest, AMissingBoundaryGives123AndRunsNoTask) {
-  for (const std::vector<std::string>& lines :
-       {std::vector<std::string>{"*MAIN", "ParallelExecute", "Task", "A& = 1", "Task", "B& = 1", "Return"},
-        std::vector<std::string>{"*MAIN", "ParallelExecute", "A& = 1", "Return"}}) {
-    ASSERT_EQ(DirectExecute(m, "New"), kOk);
-    Program(lines);
-    ErrNo result = -1;
-    EXPECT_EQ(Run(&result),
-              "Macro(SC) SELECT without END SELECT\nMacro(SC) 20 ParallelExecute\n");
-    EXPECT_EQ(result, 123);
-    EXPECT_EQ(IntVar(m, "A&"), 0);
-    EXPECT_NE(IntVar(m, "B&"), 1);
-  }
-}
-
 // 31 tasks at most: the 31st is run by a task and then once more by the
 // caller, which carries on through the tasks that were not collected.
 TEST_F(ParallelTest, TheThirtyFirstTaskEndsTheCollection) {
