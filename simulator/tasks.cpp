@@ -22,32 +22,30 @@ class WorkerPool {
  public:
   WorkerPool() {
     const unsigned n = std::thread::hardware_concurrency();
-    for (unsigned i = 0; i < (n == 0 ? 2 : n); ++i) AddWorker();
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (unsigned i = 0; i < (n == 0 ? 2 : n); ++i) (void)AddWorker();
   }
 
   // Runs job on an idle worker, or on a new one; false when no thread can be
-  // started.
+  // started. The check and the queueing happen under one lock, so that two
+  // callers never count on the same idle worker.
   bool Start(std::function<void()> job) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (idle_ <= jobs_.size()) {
-      lock.unlock();
-      if (!AddWorker()) return false;
-      lock.lock();
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (idle_ <= jobs_.size() && !AddWorker()) return false;
     jobs_.push_back(std::move(job));
     wake_.notify_one();
     return true;
   }
 
  private:
+  // With mutex_ held: the new worker waits for the lock before its first job.
   bool AddWorker() {
     try {
       std::thread([this] { Work(); }).detach();
     } catch (...) {
       return false;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++idle_;  // counted before it waits, so a job started now finds it
+    ++idle_;
     return true;
   }
 
@@ -68,7 +66,7 @@ class WorkerPool {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
-  size_t idle_ = 0;
+  size_t idle_ = 0;  // workers waiting, less the jobs queued for them
 };
 
 // Never destroyed: its workers wait for jobs until the process ends.
@@ -90,11 +88,16 @@ int32_t ParallelExecute(PARALLELPROC* tasks) {
       std::lock_guard<std::mutex> lock(mutex);
       ++running;
     }
-    const bool started = Pool().Start([&, t] {
-      (void)t->function(t->argument);
-      std::lock_guard<std::mutex> lock(mutex);
-      if (--running == 0) done.notify_all();
-    });
+    bool started = false;
+    try {
+      started = Pool().Start([&, t] {
+        (void)t->function(t->argument);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (--running == 0) done.notify_all();
+      });
+    } catch (...) {
+      // Out of memory for the job: fails like a thread that cannot start.
+    }
     if (!started) {
       std::lock_guard<std::mutex> lock(mutex);
       --running;

@@ -820,8 +820,11 @@ int32_t ParallelExecute(PARALLELPROC* tasks);
 //
 // (exported with C linkage) with the Call's arguments in arguments[0] to
 // arguments[count - 1], integers, reals or wide texts; the array always holds
-// 32 values. The result is the Call statement's result: 0 goes on, an error
-// number stops the program as that error, 255 skips the rest of the line.
+// 32 values, which die when the call returns. The result is the Call
+// statement's result: 0 goes on, an error number stops the program as that
+// error, 255 skips the rest of the line. Calls come from the thread of the
+// calling program, from several threads at once when ParallelExecute tasks
+// call; a subroutine must not throw. examples/user_subroutine/ is a sample.
 struct UserSubroutineContext {
   int32_t reserved;     // always 0
   int32_t unused;

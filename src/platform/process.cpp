@@ -23,6 +23,22 @@ void Reap(pid_t pid) noexcept {
   }
 }
 
+// Starts argv with standard input, output and error as the only descriptors
+// it inherits: open file slots and the host's own files stay private.
+bool SpawnWithoutInheritance(pid_t* pid, std::vector<char*>& argv) noexcept {
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return false;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  if (posix_spawn_file_actions_addclosefrom_np(&actions, 3) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return false;
+  }
+#endif
+  const int result = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return result == 0;
+}
+
 }  // namespace
 
 void* LoadLibrary(const wchar_t* path) noexcept {
@@ -73,7 +89,7 @@ bool StartProcess(const wchar_t* commandLine, bool wait) noexcept {
   }
   if (words.empty()) return false;
   pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  if (!SpawnWithoutInheritance(&pid, argv)) return false;
   if (wait) {
     Reap(pid);
     return true;

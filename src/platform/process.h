@@ -15,7 +15,8 @@ namespace msc::platform {
 // Starts a command line: the first word names the program (looked up in
 // PATH when it has no "/"), the others are its arguments. Words are split at
 // spaces and tabs; double quotes group a word, \" is a quote inside one. No
-// shell is involved, so a program that does not exist fails here. With wait
+// shell is involved, so a program that does not exist fails here. The process
+// inherits standard input, output and error but no other descriptor. With wait
 // the call returns when the process has ended; otherwise at once, and the
 // process is collected when it ends. false when no process could be started.
 [[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& line);

@@ -30,27 +30,30 @@ namespace {
 constexpr uint16_t kTask = 0x8042;
 constexpr uint16_t kEndParallelExecute = 0x8011;
 constexpr int kMaxTasks = 31;
+constexpr uint32_t kTraceMode = 2;
 // A block without its Task or End ParallelExecute: the number of the nearest
 // block error, as no message names this one.
 constexpr ErrNo kErrMissingBlockEnd = 123;
 
 // True when the line's first token, after spacing, is a task boundary.
-bool StartsWithBoundary(uint8_t* line) noexcept {
-  ExecFrame probe(nullptr);
-  JumpTo(probe, line);
-  Token t;
-  const int k = ReadToken(probe, t);
-  return k == kind::Keyword && (t.code == kTask || t.code == kEndParallelExecute);
+bool StartsWithBoundary(const uint8_t* line) noexcept {
+  const uint8_t* p = RecordCode(line);
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (*p < code::KeywordFirst || *p > code::KeywordLast) return false;
+  const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
+  return c == kTask || c == kEndParallelExecute;
 }
 
-// Runs one task from the start of its Task line to the next boundary.
+// Runs one task from just after its Task word to the next boundary line.
+// Starting after the word rather than at the start of its line keeps a block
+// written on one line ("ParallelExecute : Task : ...") from starting itself
+// again in every task.
 int32_t RunTask(void* argument) {
   ExecFrame& f = *static_cast<ExecFrame*>(argument);
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
-  JumpTo(f, f.line);
   for (;;) {
-    TraceEcho(f);
+    if ((m.reportMode & 15) == kTraceMode) TraceEcho(f);
     const ErrNo e = DispatchLine(f, base);
     if (e != kOk) {
       // Only this task ends; the others and the statement go on.
@@ -76,7 +79,17 @@ struct TaskFrames {
 ErrNo StmtParallelExecute(ExecFrame& f) noexcept {
   std::unique_ptr<TaskFrames> tasks(new (std::nothrow) TaskFrames);
   if (!tasks) return kErrOutOfMemory;
-  if (!BlockSearch(f, kTask, kEndParallelExecute)) return kErrMissingBlockEnd;
+  // A failed search leaves the statement where it began, so that the report
+  // shows the ParallelExecute line.
+  uint8_t* const startLine = f.line;
+  const uint8_t* const startPos = f.pos;
+  const auto missingEnd = [&] {
+    f.line = startLine;
+    f.pos = startPos;
+    f.tokenStart = startPos;
+    return kErrMissingBlockEnd;
+  };
+  if (!BlockSearch(f, kTask, kEndParallelExecute)) return missingEnd();
   for (;;) {
     f.pos = f.tokenStart;
     Token t;
@@ -93,7 +106,7 @@ ErrNo StmtParallelExecute(ExecFrame& f) noexcept {
     // With the last task collected the caller stands after its Task word and
     // runs that task's statements itself once all tasks are done.
     if (++tasks->count == kMaxTasks) break;
-    if (!BlockSearch(f, kTask, kEndParallelExecute)) return kErrMissingBlockEnd;
+    if (!BlockSearch(f, kTask, kEndParallelExecute)) return missingEnd();
   }
   tasks->records[tasks->count] = PARALLELPROC{nullptr, nullptr};
   return ParallelExecute(tasks->records) == 0 ? kOk : kErrIllegalCall;

@@ -165,5 +165,54 @@ TEST_F(ThreadSafety, HostVariableAccessDuringARun) {
   EXPECT_EQ(Int("C&"), kLabelPasses);
 }
 
+// The tasks of ParallelExecute write the same text, double and array
+// elements and increment one counter; each checks what it reads back. The
+// tasks' own loop variables and Gosub returns are never disturbed.
+TEST_F(ThreadSafety, ParallelTasksSeeOnlyWholeValues) {
+  const std::string as(kTextLength, 'A');
+  const std::string bs(kTextLength, 'B');
+  const std::string cs(kTextLength, 'C');
+  const std::string passes = std::to_string(kLabelPasses / 2);
+  std::vector<std::string> lines = {
+      "10 *MAIN",
+      "20 ParallelExecute",
+  };
+  int number = 30;
+  const auto line = [&](const std::string& text) {
+    lines.push_back(std::to_string(number) + " " + text);
+    number += 10;
+  };
+  const char* letters[] = {"A", "B", "C"};
+  const double numbers[] = {1.5, -2.25, 8.0};
+  for (int task = 0; task < 3; ++task) {
+    const std::string l = letters[task];
+    const std::string loop = "L" + l + "&";
+    const std::string own = "T" + l + "$";
+    line("Task");
+    line("For " + loop + " = 1 To " + passes);
+    line("S$ = " + l + "$ : H$(" + std::to_string(task) + ") = " + l + "$ : H$(3) = S$");
+    line(own + " = H$(3) : Gosub *CHECK");
+    line("D# = " + std::to_string(numbers[task]) + " : C& = C& + 1");
+    line("If D# <> 1.5 And D# <> -2.25 And D# <> 8 Then BAD& = BAD& + 1");
+    line("If " + own + " <> A$ And " + own + " <> B$ And " + own + " <> C$ Then BAD& = BAD& + 1");
+    line("Next " + loop);
+  }
+  line("End ParallelExecute");
+  line("Return");
+  line("*CHECK");
+  line("If S$ <> A$ And S$ <> B$ And S$ <> C$ Then BAD& = BAD& + 1");
+  line("Return");
+  Load(lines);
+  Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "C$ = \"" + cs + "\"", "S$ = A$",
+        "TA$ = A$", "TB$ = B$", "TC$ = C$", "Dim H$(3)", "D# = 1.5", "C& = 0", "BAD& = 0"});
+
+  EXPECT_EQ(_Gosub(&m, L"*MAIN"), 0);
+  EXPECT_EQ(Int("BAD&"), 0);
+  EXPECT_EQ(Int("C&"), 3 * (kLabelPasses / 2));
+  for (const char* loop : {"LA&", "LB&", "LC&"}) EXPECT_EQ(Int(loop), kLabelPasses / 2 + 1) << loop;
+  const std::string s = Text("S$");
+  EXPECT_TRUE(s == as || s == bs || s == cs) << s;
+}
+
 }  // namespace
 }  // namespace msc
