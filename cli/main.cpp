@@ -44,10 +44,10 @@ void PrintHelp() {
       "Options (anywhere on the line):\n"
       "  --config DIR      read QOR-Option.ini and Version.ini from DIR\n"
       "                    (default: $MACRO_SC_CONFIG, else the current directory)\n"
-      "  --scenario FILE   start the simulated controller from a scenario (TOML):\n"
+      "  --controller FILE start the simulated controller from a scenario (TOML):\n"
       "                    scenes and units, measurement results, named data,\n"
       "                    channels and calls that fail on purpose\n"
-      "  --trace FILE      write every call that reaches the controller to FILE as\n"
+      "  --trace-host FILE write every call that reaches the controller to FILE as\n"
       "                    one JSON object per line (- for standard output)\n"
       "  --help            show this help\n"
       "  --version         show the version\n"
@@ -118,8 +118,8 @@ int Main(int argc, char** argv) {
   app.require_subcommand(0, 1);
   ToolOptions tool;
   app.add_option("--config", tool.config);
-  app.add_option("--scenario", tool.scenario);
-  app.add_option("--trace", tool.trace);
+  app.add_option("--controller", tool.scenario);
+  app.add_option("--trace-host", tool.trace);
   app.add_flag("--version", tool.version);
 
   std::vector<std::string> listFile, checkFile, runOperands, execLines;

@@ -202,8 +202,14 @@ class SimIoModule final : public IoModule {
  public:
   explicit SimIoModule(std::wstring name) : name_(std::move(name)) {}
 
+  // A loopback channel receives what it sends.
   int32_t SendData(const void* data, int32_t size, const void*) override {
-    return With([&](ChannelState&) { return Status(data != nullptr && size >= 0); });
+    return With([&](ChannelState& c) {
+      if (data == nullptr || size < 0) return kFailed;
+      const auto* bytes = static_cast<const uint8_t*>(data);
+      if (c.loopback && size > 0) c.incoming.emplace_back(bytes, bytes + size);
+      return 0;
+    });
   }
   // Hands out the next message (at most capacity bytes of it; the rest stays
   // for the next call); nothing waiting is 0 bytes.
@@ -241,7 +247,11 @@ class SimIoModule final : public IoModule {
   int32_t RunOut(int32_t value) override { return Signal(&ChannelState::run, value); }
   int32_t ErrorOut(int32_t value) override { return Signal(&ChannelState::error, value); }
   int32_t SendString(const char* text) override {
-    return With([&](ChannelState&) { return Status(text != nullptr); });
+    return With([&](ChannelState& c) {
+      if (text == nullptr) return kFailed;
+      if (c.loopback && *text != '\0') c.incoming.emplace_back(text, text + std::strlen(text));
+      return 0;
+    });
   }
   // PLC memory: 16-bit words by (area, address); the block carries them
   // little-endian, as the engine builds it.

@@ -73,8 +73,10 @@ struct InputSequence {
 };
 
 struct ChannelState {
-  bool loopback = false;   // outputs read back as the inputs
-  bool bigEndian = false;  // byte order of PLC data
+  // Outputs read back as the inputs, and what is sent is received.
+  bool loopback = false;
+  // Byte order of PLC data: a PLC's, not the PC's, unless a scenario says so.
+  bool bigEndian = true;
   InputSequence inputs;
   std::map<int32_t, InputSequence> inputPorts;
   int32_t outputs = 0;

@@ -40,7 +40,7 @@ void OnlyKeys(const toml::table& table, std::initializer_list<std::string_view> 
   for (const auto& [key, node] : table) {
     bool ok = false;
     for (std::string_view k : known) ok = ok || key.str() == k;
-    if (!ok) Fail(node, "unknown key " + Quoted(key.str()) + " in " + std::string(where));
+    if (!ok) throw ScenarioError{key.source().begin, "unknown key " + Quoted(key.str()) + " in " + std::string(where)};
   }
 }
 

@@ -5,19 +5,21 @@
 //
 // A trace is JSON Lines, one object per call in the order the calls finished:
 //
-//   {"n":3,"to":"host","slot":21,"call":"GetUnitData","args":[1,"CR"],"result":0,"out":[95.2]}
+//   {"n":3,"object":"host","slot":21,"op":"GetUnitData","args":[1,"CR"],"status":0,"out":[95.2]}
 //
-// "n" counts from 1; "to" is "host" (the host interface), "core" (the core
-// services object), "io" (a channel, named by "channel") or "lib" (a host
-// library function, which has no slot); "args" are the input arguments,
-// "result" is what the call returned, "out" what it wrote into its output
-// places when it succeeded, and "fault": true marks a call a fault answered.
-// Values are written as json_values.h says.
+// "n" counts from 1; "object" is "host" (the host interface), "core" (the
+// core services object), "io" (a channel, named by "channel") or "lib" (a
+// host library function, which has no slot); "args" are the input
+// arguments; "status" is what the call returned (for a query, its answer);
+// "out" is what it wrote into its output places when it succeeded; and
+// "fault": true marks a call that a scenario's fault answered. Values are
+// written as json_values.h says.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -49,132 +51,143 @@ struct CallInfo {
 // Every call the front passes on, by object and slot: the names the trace
 // writes and faults match.
 constexpr CallInfo kCalls[] = {
-    {kHost, 7, "SetSceneData"},
-    {kHost, 8, "GetSceneData"},
-    {kHost, 9, "CheckUnit"},
-    {kHost, 10, "AssignUnit"},
-    {kHost, 11, "InsertUnit"},
-    {kHost, 12, "DeleteUnit"},
-    {kHost, 13, "CopyUnitEx"},
-    {kHost, 14, "CopyUnit"},
-    {kHost, 15, "MoveUnit"},
-    {kHost, 17, "GetUnitCount"},
-    {kHost, 18, "GetUnitNo"},
-    {kHost, 19, "SetUnitData"},
-    {kHost, 20, "SetUnitDataByNo"},
-    {kHost, 21, "GetUnitData"},
-    {kHost, 22, "GetUnitDataByNo"},
-    {kHost, 23, "SetUnitFigure"},
-    {kHost, 24, "GetUnitFigure"},
-    {kHost, 27, "GetImageFormat"},
-    {kHost, 28, "GetImageSize"},
-    {kHost, 29, "SetUnitTitle"},
-    {kHost, 30, "GetUnitTitle"},
-    {kHost, 31, "GetUnitItemIdent"},
-    {kHost, 32, "GetUnitInfo"},
-    {kHost, 33, "GetUnitJudge"},
-    {kHost, 34, "ClearMeasureData"},
-    {kHost, 35, "ClearAllMeasureData"},
-    {kHost, 36, "SetImageWindow"},
-    {kHost, 37, "GetImageWindow"},
-    {kHost, 39, "SetTextWindow"},
-    {kHost, 40, "GetTextWindow"},
-    {kHost, 41, "SetDisplayUnitNo"},
-    {kHost, 42, "GetDisplayUnitNo"},
-    {kCore, 0, "SetSystemData"},
-    {kCore, 1, "GetSystemData"},
-    {kCore, 2, "AddSystemData"},
-    {kCore, 3, "ChangeSceneGroup"},
-    {kCore, 4, "ClearSceneGroup"},
-    {kCore, 5, "CopySceneGroup"},
-    {kCore, 6, "SetSceneGroupTitle"},
-    {kCore, 7, "GetSceneGroupTitle"},
-    {kCore, 8, "GetSceneGroupCount"},
-    {kCore, 9, "GetSceneGroupNo"},
-    {kCore, 10, "ChangeScene"},
-    {kCore, 11, "ClearScene"},
-    {kCore, 12, "CopyScene"},
-    {kCore, 13, "SetSceneTitle"},
-    {kCore, 14, "GetSceneTitle"},
-    {kCore, 15, "SetSceneMaker"},
-    {kCore, 16, "GetSceneMaker"},
-    {kCore, 17, "SetSceneDescription"},
-    {kCore, 18, "GetSceneDescription"},
-    {kCore, 19, "GetSceneCount"},
-    {kCore, 20, "GetSceneNo"},
-    {kCore, 21, "GetItemCount"},
-    {kCore, 22, "GetItemInfo"},
-    {kCore, 23, "GetItemTitle"},
-    {kCore, 24, "GetItemIdent"},
-    {kCore, 34, "MeasureProc"},
-    {kCore, 44, "CopyUnitFigure"},
-    {kCore, 45, "CopyUnitModel"},
-    {kCore, 57, "MeasureStart"},
-    {kCore, 59, "MeasureStop"},
-    {kCore, 61, "Measure"},
-    {kCore, 62, "RemeasureByName"},
-    {kCore, 63, "Remeasure"},
-    {kCore, 64, "TestMeasure"},
-    {kCore, 65, "ImageUpdate"},
-    {kCore, 71, "SetMeasureOut"},
-    {kCore, 73, "GetMeasureOut"},
-    {kCore, 94, "RefreshImageWindow"},
-    {kCore, 102, "RefreshTextWindow"},
-    {kCore, 104, "SetJudgeWindow"},
-    {kCore, 107, "RefreshJudgeWindow"},
-    {kCore, 109, "SetTimeWindow"},
-    {kCore, 112, "RefreshTimeWindow"},
-    {kCore, 124, "SaveSystemData"},
-    {kCore, 126, "LoadSystemData"},
-    {kCore, 127, "SaveSceneGroup"},
-    {kCore, 130, "LoadSceneGroup"},
-    {kCore, 133, "SaveScene"},
-    {kCore, 134, "LoadScene"},
-    {kCore, 135, "SaveUnitData"},
-    {kCore, 136, "LoadUnitData"},
-    {kCore, 137, "SaveBackupData"},
-    {kCore, 138, "LoadBackupData"},
-    {kCore, 139, "SaveData"},
-    {kCore, 141, "GetIoModule"},
-    {kCore, 143, "RunOut"},
-    {kCore, 147, "ScreenCapture"},
-    {kCore, 149, "ExitQorProcess"},
-    {kCore, 150, "SystemReset"},
-    {kCore, 153, "RaiseOptionEvent"},
-    {kCore, 154, "SetGlobalData"},
-    {kCore, 155, "GetGlobalData"},
-    {kCore, 156, "AddGlobalData"},
-    {kCore, 173, "SaveImage"},
-    {kCore, 177, "GetApplicationPath"},
-    {kCore, 178, "ErrorOut"},
-    {kCore, 187, "RaiseErrorProcEvent"},
-    {kCore, 188, "ExecuteErrorProc"},
-    {kCore, 191, "GetApplicationVersion"},
-    {kIo, 3, "SendData"},
-    {kIo, 4, "ReceiveData"},
-    {kIo, 5, "PutAll"},
-    {kIo, 6, "GetAll"},
-    {kIo, 7, "PutPort"},
-    {kIo, 8, "GetPort"},
-    {kIo, 9, "JudgeOut"},
-    {kIo, 10, "BusyOut"},
-    {kIo, 11, "RunOut"},
-    {kIo, 12, "ErrorOut"},
-    {kIo, 15, "SendString"},
-    {kIo, 16, "WritePlcMemory"},
-    {kIo, 17, "ReadPlcMemory"},
-    {kIo, 18, "SetPlcData32"},
-    {kIo, 19, "GetPlcData32"},
-    {kIo, 20, "SetPlcData16"},
-    {kIo, 21, "GetPlcData16"},
-    {kIo, 22, "SetPlcDataReal"},
-    {kIo, 23, "GetPlcDataReal"},
-    {kIo, 24, "SetPollingState"},
-    {kIo, 25, "GetPollingState"},
-    {kLib, 0, "SetCurrentCoreRA"},
-    {kLib, 1, "ContinuousMeasure"},
-    {kLib, 2, "GetLanguageString"},
+    {kHost, 7, "SetSceneData"},  // (name, value)
+    {kHost, 8, "GetSceneData"},  // (name, value out)
+    {kHost, 9, "CheckUnit"},  // (unit)
+    {kHost, 10, "AssignUnit"},  // (unit, kind)
+    {kHost, 11, "InsertUnit"},  // (unit, kind)
+    {kHost, 12, "DeleteUnit"},  // (unit)
+    {kHost, 13, "CopyUnitEx"},  // (first, second, third, fourth)
+    {kHost, 14, "CopyUnit"},  // (first, second, third)
+    {kHost, 15, "MoveUnit"},  // (from, to)
+    {kHost, 17, "GetUnitCount"},  // ()
+    {kHost, 18, "GetUnitNo"},  // (name)
+    {kHost, 19, "SetUnitData"},  // (unit, item, value)
+    {kHost, 20, "SetUnitDataByNo"},  // (unit, item, value)
+    {kHost, 21, "GetUnitData"},  // (unit, item, value out)
+    {kHost, 22, "GetUnitDataByNo"},  // (unit, item, value out)
+    {kHost, 23, "SetUnitFigure"},  // (unit, figure, block)
+    {kHost, 24, "GetUnitFigure"},  // (unit, figure, place out, buffer out)
+    {kHost, 27, "GetImageFormat"},  // (first, second)
+    {kHost, 28, "GetImageSize"},  // (first, second, width out, height out)
+    {kHost, 29, "SetUnitTitle"},  // (unit, title)
+    {kHost, 30, "GetUnitTitle"},  // (unit, buffer out, capacity out)
+    {kHost, 31, "GetUnitItemIdent"},  // (unit, buffer out)
+    {kHost, 32, "GetUnitInfo"},  // (unit, item)
+    {kHost, 33, "GetUnitJudge"},  // (unit)
+    {kHost, 34, "ClearMeasureData"},  // (unit)
+    {kHost, 35, "ClearAllMeasureData"},  // (value)
+    {kHost, 36, "SetImageWindow"},  // (window, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11)
+    {kHost, 37, "GetImageWindow"},  // (window, a1 out, a2 out, a3 out, a4 out, a5 out, a6 out, a7 out, a8 out, a9 out, a10 out, a11 out)
+    {kHost, 39, "SetTextWindow"},  // (a1, a2, a3, a4)
+    {kHost, 40, "GetTextWindow"},  // (a1 out, a2 out, a3 out, a4 out)
+    {kHost, 41, "SetDisplayUnitNo"},  // (unit)
+    {kHost, 42, "GetDisplayUnitNo"},  // ()
+    {kCore, 0, "SetSystemData"},  // (section, name, value)
+    {kCore, 1, "GetSystemData"},  // (section, name, value out)
+    {kCore, 2, "AddSystemData"},  // (section, name, value)
+    {kCore, 3, "ChangeSceneGroup"},  // (first, second)
+    {kCore, 4, "ClearSceneGroup"},  // (group)
+    {kCore, 5, "CopySceneGroup"},  // (from, to)
+    {kCore, 6, "SetSceneGroupTitle"},  // (group, title)
+    {kCore, 7, "GetSceneGroupTitle"},  // (group, buffer out, capacity out)
+    {kCore, 8, "GetSceneGroupCount"},  // ()
+    {kCore, 9, "GetSceneGroupNo"},  // ()
+    {kCore, 10, "ChangeScene"},  // (scene)
+    {kCore, 11, "ClearScene"},  // (scene)
+    {kCore, 12, "CopyScene"},  // (from, to)
+    {kCore, 13, "SetSceneTitle"},  // (scene, title)
+    {kCore, 14, "GetSceneTitle"},  // (scene, buffer out, capacity out)
+    {kCore, 15, "SetSceneMaker"},  // (scene, maker)
+    {kCore, 16, "GetSceneMaker"},  // (scene, buffer out, capacity out)
+    {kCore, 17, "SetSceneDescription"},  // (scene, text)
+    {kCore, 18, "GetSceneDescription"},  // (scene, buffer out, capacity out)
+    {kCore, 19, "GetSceneCount"},  // ()
+    {kCore, 20, "GetSceneNo"},  // ()
+    {kCore, 21, "GetItemCount"},  // ()
+    {kCore, 22, "GetItemInfo"},  // (item, kind)
+    {kCore, 23, "GetItemTitle"},  // (item, buffer out)
+    {kCore, 24, "GetItemIdent"},  // (item, buffer out)
+    {kCore, 34, "MeasureProc"},  // (unit)
+    {kCore, 44, "CopyUnitFigure"},  // (a1, a2, a3, a4, a5)
+    {kCore, 45, "CopyUnitModel"},  // (a1, a2, a3, a4, a5)
+    {kCore, 57, "MeasureStart"},  // ()
+    {kCore, 59, "MeasureStop"},  // (value)
+    {kCore, 61, "Measure"},  // (value)
+    {kCore, 62, "RemeasureByName"},  // (name, value)
+    {kCore, 63, "Remeasure"},  // (number, value)
+    {kCore, 64, "TestMeasure"},  // (mode, number, name, a4, a5, a6)
+    {kCore, 65, "ImageUpdate"},  // ()
+    {kCore, 71, "SetMeasureOut"},  // (value)
+    {kCore, 73, "GetMeasureOut"},  // ()
+    {kCore, 94, "RefreshImageWindow"},  // (value)
+    {kCore, 102, "RefreshTextWindow"},  // ()
+    {kCore, 104, "SetJudgeWindow"},  // (window, a1, a2, a3)
+    {kCore, 107, "RefreshJudgeWindow"},  // ()
+    {kCore, 109, "SetTimeWindow"},  // (window, a1, a2, a3)
+    {kCore, 112, "RefreshTimeWindow"},  // ()
+    {kCore, 124, "SaveSystemData"},  // (file)
+    {kCore, 126, "LoadSystemData"},  // (file)
+    {kCore, 127, "SaveSceneGroup"},  // (group, file)
+    {kCore, 130, "LoadSceneGroup"},  // (group, file)
+    {kCore, 133, "SaveScene"},  // (scene, file)
+    {kCore, 134, "LoadScene"},  // (scene, file)
+    {kCore, 135, "SaveUnitData"},  // (a1, a2, a3, file)
+    {kCore, 136, "LoadUnitData"},  // (a1, a2, a3, a4, file)
+    {kCore, 137, "SaveBackupData"},  // (file)
+    {kCore, 138, "LoadBackupData"},  // (file)
+    {kCore, 139, "SaveData"},  // ()
+    {kCore, 141, "GetIoModule"},  // (name)
+    {kCore, 143, "RunOut"},  // (value)
+    {kCore, 147, "ScreenCapture"},  // (file)
+    {kCore, 149, "ExitQorProcess"},  // ()
+    {kCore, 150, "SystemReset"},  // ()
+    {kCore, 153, "RaiseOptionEvent"},  // (a1, a2)
+    {kCore, 154, "SetGlobalData"},  // (name, value)
+    {kCore, 155, "GetGlobalData"},  // (name, value out)
+    {kCore, 156, "AddGlobalData"},  // (name, value)
+    {kCore, 173, "SaveImage"},  // (image, file)
+    {kCore, 177, "GetApplicationPath"},  // (kind, buffer out)
+    {kCore, 178, "ErrorOut"},  // (value)
+    {kCore, 187, "RaiseErrorProcEvent"},  // (a1, a2, a3)
+    {kCore, 188, "ExecuteErrorProc"},  // (a1, a2)
+    {kCore, 191, "GetApplicationVersion"},  // (kind, buffer out, capacity)
+    {kIo, 3, "SendData"},  // (data, size, second)
+    {kIo, 4, "ReceiveData"},  // (block out, capacity, received out, second)
+    {kIo, 5, "PutAll"},  // (value)
+    {kIo, 6, "GetAll"},  // ()
+    {kIo, 7, "PutPort"},  // (port, value)
+    {kIo, 8, "GetPort"},  // (port)
+    {kIo, 9, "JudgeOut"},  // (value)
+    {kIo, 10, "BusyOut"},  // (value)
+    {kIo, 11, "RunOut"},  // (value)
+    {kIo, 12, "ErrorOut"},  // (value)
+    {kIo, 15, "SendString"},  // (text)
+    {kIo, 16, "WritePlcMemory"},  // (area, address, count, block)
+    {kIo, 17, "ReadPlcMemory"},  // (area, address, count, block out)
+    {kIo, 18, "SetPlcData32"},  // (place out, value)
+    {kIo, 19, "GetPlcData32"},  // (place)
+    {kIo, 20, "SetPlcData16"},  // (place out, value)
+    {kIo, 21, "GetPlcData16"},  // (place)
+    {kIo, 22, "SetPlcDataReal"},  // (place out, value)
+    {kIo, 23, "GetPlcDataReal"},  // (place)
+    {kIo, 24, "SetPollingState"},  // (state)
+    {kIo, 25, "GetPollingState"},  // ()
+    {kLib, 0, "SetCurrentCoreRA"},   // (line)
+    {kLib, 1, "ContinuousMeasure"},  // (on)
+    {kLib, 2, "GetLanguageString"},  // (key, buffer out, capacity out, flags)
 };
+
+// Grouped by object in the order of To, each by slot.
+constexpr bool InOrder() {
+  for (size_t i = 1; i < std::size(kCalls); ++i) {
+    const CallInfo& a = kCalls[i - 1];
+    const CallInfo& b = kCalls[i];
+    if (b.to < a.to || (b.to == a.to && b.slot <= a.slot)) return false;
+  }
+  return true;
+}
+static_assert(InOrder(), "kCalls is grouped by object and ordered by slot");
 
 constexpr const CallInfo& FindCall(To to, int slot) {
   for (const CallInfo& c : kCalls)
@@ -235,12 +248,12 @@ void Record(const CallInfo& info, const std::string* channel, Json args, Json re
   if (t.file == nullptr) return;
   Json line = Json::object();
   line["n"] = ++t.sequence;
-  line["to"] = kToNames[info.to];
+  line["object"] = kToNames[info.to];
   if (channel != nullptr) line["channel"] = *channel;
   if (info.to != kLib) line["slot"] = info.slot;
-  line["call"] = std::string(info.name);
+  line["op"] = std::string(info.name);
   line["args"] = std::move(args);
-  line["result"] = std::move(result);
+  line["status"] = std::move(result);
   if (!out.is_null()) line["out"] = std::move(out);
   if (fault) line["fault"] = true;
   const std::string text = line.dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -616,7 +629,7 @@ class FrontCore final : public CoreServices {
   int32_t SaveData() override {
     return Serve<kCore, 139>(nullptr, [&] { return A(); }, [&] { return m_->SaveData(); });
   }
-  // The result is traced as a status: 0 when the channel was found.
+  // Traced with the status 0 when the channel was found, else 1.
   IoModule* GetIoModule(const wchar_t* name) override {
     IoModule* found = nullptr;
     const int32_t status = Serve<kCore, 141>(nullptr, [&] { return A(name); }, [&] {
