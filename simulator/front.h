@@ -13,8 +13,8 @@
 namespace msc::sim {
 
 // A call that fails on purpose: the call is not passed on and returns status
-// (for a query, status is its answer). It matches calls of that name (as the
-// trace writes it), on the channel when one is named, whose first arguments
+// (for a query, status is its answer). It matches calls of the operation
+// named (as the trace's "op"), on the channel when one is named, whose first arguments
 // equal args; it fires on the matching calls counted in at (from 1), on every
 // one from the from-th on, or, with neither, on all of them.
 struct Fault {

@@ -360,14 +360,14 @@ class ScenarioReader {
   }
 
   void ReadFault(const toml::table& t) {
-    OnlyKeys(t, {"call", "channel", "args", "at", "from", "status"}, "[[fault]]");
-    const toml::node* call = t.get("call");
-    if (call == nullptr) Fail(t, "a [[fault]] needs a call");
+    OnlyKeys(t, {"op", "channel", "args", "at", "from", "status"}, "[[fault]]");
+    const toml::node* op = t.get("op");
+    if (op == nullptr) Fail(t, "a [[fault]] needs an op");
     Fault f;
-    f.call = ToUtf8(Text(*call, "call"));
-    if (!IsCallName(f.call)) Fail(*call, "no call is named " + Quoted(f.call));
+    f.call = ToUtf8(Text(*op, "op"));
+    if (!IsCallName(f.call)) Fail(*op, "no operation is named " + Quoted(f.call));
     With(t, "channel", [&](const toml::node& n) {
-      if (!IsChannelCall(f.call)) Fail(n, Quoted(f.call) + " is no call of a channel");
+      if (!IsChannelCall(f.call)) Fail(n, Quoted(f.call) + " is no operation of a channel");
       f.channel = ToUtf8(Text(n, "channel"));
     });
     With(t, "args", [&](const toml::node& n) {

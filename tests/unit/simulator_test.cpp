@@ -444,21 +444,21 @@ name = "PLC"
 name = "OTHER"
 
 [[fault]]
-call = "Measure"
+op = "Measure"
 at = [2, 3]
 
 [[fault]]
-call = "ChangeScene"
+op = "ChangeScene"
 args = [5]
 status = -1
 
 [[fault]]
-call = "PutAll"
+op = "PutAll"
 channel = "PLC"
 from = 2
 
 [[fault]]
-call = "GetUnitCount"
+op = "GetUnitCount"
 status = 42
 )");
   std::string measured;
@@ -487,7 +487,7 @@ results = [ { JG = -1, CR = 41.5 } ]
 [[channel]]
 name = "PLC"
 [[fault]]
-call = "SaveData"
+op = "SaveData"
 )");
   std::string message;
   ASSERT_TRUE(msc::sim::StartHostTrace(file.string(), &message)) << message;
@@ -543,9 +543,9 @@ TEST_F(SimController, MalformedScenariosSayWhereAndChangeNothing) {
       {"[[channel]]\nname = \"A\"\n[[channel]]\nname = \"A\"", "bad.toml:4:8: channel 'A' is listed twice"},
       {"[[channel]]\nname = \"A\"\nbyte_order = \"middle\"", "byte_order is \"little\" or \"big\""},
       {"[[channel]]\nname = \"A\"\nports = { x = 1 }", "ports are keyed by numbers, not 'x'"},
-      {"[[fault]]\ncall = \"Mesure\"", "bad.toml:2:8: no call is named 'Mesure'"},
-      {"[[fault]]\ncall = \"Measure\"\nchannel = \"A\"", "'Measure' is no call of a channel"},
-      {"[[fault]]\ncall = \"Measure\"\nat = 0", "at must lie in 1 to"},
+      {"[[fault]]\nop = \"Mesure\"", "bad.toml:2:6: no operation is named 'Mesure'"},
+      {"[[fault]]\nop = \"Measure\"\nchannel = \"A\"", "'Measure' is no operation of a channel"},
+      {"[[fault]]\nop = \"Measure\"\nat = 0", "at must lie in 1 to"},
       {"scene = 1", "bad.toml:1:9: 'scene' must be an array of tables ([[scene]])"},
       {"[[item]]\nident = \"A\"\n[[item]]\nident = \"A\"", "item 'A' is listed twice"},
   };
