@@ -1,6 +1,5 @@
 #include "json_values.h"
 
-#include <cmath>
 
 #include "sim_internal.h"
 
