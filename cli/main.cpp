@@ -1,13 +1,16 @@
-// macro-sc: loads, lists and checks macro programs on a simulated controller.
+// macro-sc: loads, lists, checks and runs macro programs on a simulated
+// controller.
 //
-//   macro-sc [--config DIR] COMMAND [ARGS]
+//   macro-sc [OPTIONS] [COMMAND [ARGS]]
 //
-// Global options come before the command. A command is one function and one
-// row of the table below.
-#include <array>
+// The command line is parsed with CLI11: the tool's options (the controller's
+// configuration, scenario and trace) may stand anywhere, before or after the
+// command; the options of run only after it.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "simulator.h"
 #include "tool.h"
@@ -19,63 +22,86 @@
 namespace msc::cli {
 namespace {
 
-constexpr std::array kCommands = {
-    // list FILE: print the numbered listing of a source file; runs nothing.
-    Command{"list", "FILE", "print the numbered listing of a program source file", ListCommand},
-    // check FILE: compile a source file; the status is the first error number.
-    Command{"check", "FILE", "compile a program source file and report every error;\n"
-                             "                the exit status is the first error number",
-            CheckCommand},
-    // run [OPTIONS] FILE [LABEL ...]: load (running *MCRINIT), then call each label.
-    Command{"run", "FILE [LABEL ...]", "load a program, which runs *MCRINIT, then call each label;\n"
-                                       "                the exit status is the first non-zero result",
-            RunCommand},
-    // exec LINE ...: execute each line as a direct statement on one object.
-    Command{"exec", "LINE ...", "execute each line as a direct statement (numbered lines edit\n"
-                                "                the program)",
-            ExecCommand},
-};
-
 void PrintHelp() {
-  std::puts("Usage: macro-sc [--config DIR] [COMMAND [ARGS]]\n"
-            "\n"
-            "Loads macro programs into a macro object on a simulated controller.\n"
-            "\n"
-            "Without a command, each line read from standard input runs as a direct\n"
-            "statement (interactive, with line editing, on a terminal).\n"
-            "\n"
-            "Commands:");
-  for (const Command& c : kCommands) {
-    const std::string head = std::string(c.name) + " " + std::string(c.operands);
-    std::printf("  %-12s  %.*s\n", head.c_str(), static_cast<int>(c.summary.size()),
-                c.summary.data());
-  }
-  std::puts("\n"
-            "Options:\n"
-            "  --config DIR  read QOR-Option.ini and Version.ini from DIR\n"
-            "                (default: $MACRO_SC_CONFIG, else the current directory)\n"
-            "  --help        show this help\n"
-            "  --version     show the version\n"
-            "\n"
-            "Options of run (anywhere after the command, each may repeat but --state):\n"
-            "  --state FILE       restore the stored variables (names ending with &&, ##\n"
-            "                     or $$) from FILE before *MCRINIT when FILE exists, and\n"
-            "                     save them to FILE after the last label (FILE is removed\n"
-            "                     when there is nothing to store)\n"
-            "  --set NAME=VALUE   assign VALUE (as text, converted to the variable's kind)\n"
-            "                     to a variable or array element after *MCRINIT\n"
-            "  --get NAME         after the labels, print NAME=VALUE for a variable, an\n"
-            "                     array element or any expression\n"
-            "\n"
-            "Exit status: 0 on success, 2 for a bad command line, 5 when a file cannot\n"
-            "be opened, otherwise the number of the first error of the program.");
+  std::puts(
+      "Usage: macro-sc [OPTIONS] [COMMAND [ARGS]]\n"
+      "\n"
+      "Loads macro programs into a macro object on a simulated controller.\n"
+      "\n"
+      "Without a command, each line read from standard input runs as a direct\n"
+      "statement (interactive, with line editing, on a terminal).\n"
+      "\n"
+      "Commands:\n"
+      "  list FILE     print the numbered listing of a program source file\n"
+      "  check FILE    compile a program source file and report every error;\n"
+      "                the exit status is the first error number\n"
+      "  run [RUN OPTIONS] FILE [LABEL ...]\n"
+      "                load a program, which runs *MCRINIT, then call each label;\n"
+      "                the exit status is the first non-zero result\n"
+      "  exec LINE ... execute each line as a direct statement (numbered lines edit\n"
+      "                the program)\n"
+      "\n"
+      "Options (anywhere on the line):\n"
+      "  --config DIR      read QOR-Option.ini and Version.ini from DIR\n"
+      "                    (default: $MACRO_SC_CONFIG, else the current directory)\n"
+      "  --controller FILE start the simulated controller from a scenario (TOML):\n"
+      "                    scenes and units, measurement results, named data,\n"
+      "                    channels and calls that fail on purpose\n"
+      "  --trace-host FILE write every call that reaches the controller to FILE as\n"
+      "                    one JSON object per line (- for standard output)\n"
+      "  --help            show this help\n"
+      "  --version         show the version\n"
+      "\n"
+      "Options of run (anywhere after the command; each may repeat but --state):\n"
+      "  --state FILE       restore the stored variables (names ending with &&, ##\n"
+      "                     or $$) from FILE before *MCRINIT when FILE exists, and\n"
+      "                     save them to FILE after the last label (FILE is removed\n"
+      "                     when there is nothing to store)\n"
+      "  --set NAME=VALUE   assign VALUE (as text, converted to the variable's kind)\n"
+      "                     to a variable or array element after *MCRINIT\n"
+      "  --get NAME         after the labels, print NAME=VALUE for a variable, an\n"
+      "                     array element or any expression\n"
+      "\n"
+      "Exit status: 0 on success, 1 when the tool cannot work (a damaged state or\n"
+      "scenario file), 2 for a bad command line, 5 when a file cannot be opened,\n"
+      "otherwise the number of the first error of the program.");
 }
 
-const Command* FindCommand(std::string_view name) {
-  for (const Command& c : kCommands) {
-    if (c.name == name) return &c;
+// The tool's options, which set up the controller before any macro object.
+struct ToolOptions {
+  std::string config;
+  std::string scenario;
+  std::string trace;
+  bool version = false;
+};
+
+// Applies the tool's options; kExitOk, or the status to stop with.
+int SetUpController(const ToolOptions& options) {
+  // The configuration directory must be set before the first macro object,
+  // which reads the configuration.
+  if (!options.config.empty()) sim::SetConfigDirectory(options.config);
+  std::string message;
+  if (!options.scenario.empty()) {
+    switch (sim::LoadScenario(options.scenario, &message)) {
+      case sim::ScenarioResult::kLoaded: break;
+      case sim::ScenarioResult::kCannotOpen:
+        std::fprintf(stderr, "macro-sc: %s\n", message.c_str());
+        return kExitCannotOpen;
+      case sim::ScenarioResult::kInvalid:
+        std::fprintf(stderr, "macro-sc: %s\n", message.c_str());
+        return kExitFailure;
+    }
   }
-  return nullptr;
+  if (!options.trace.empty() && !sim::StartHostTrace(options.trace, &message)) {
+    std::fprintf(stderr, "macro-sc: cannot write the trace: %s\n", message.c_str());
+    return kExitCannotOpen;
+  }
+  return kExitOk;
+}
+
+// Adds a positional argument list to a command.
+void Operands(CLI::App* command, const char* name, std::vector<std::string>& into) {
+  command->add_option(name, into)->expected(0, -1);
 }
 
 }  // namespace
@@ -87,30 +113,64 @@ int UsageError(std::string_view message) noexcept {
 }
 
 int Main(int argc, char** argv) {
-  int i = 1;
-  for (; i < argc && argv[i][0] == '-'; ++i) {
-    const std::string_view option = argv[i];
-    if (option == "--help" || option == "-h") {
-      PrintHelp();
-      return kExitOk;
-    }
-    if (option == "--version") {
-      std::puts("macro-sc " MSC_VERSION);
-      return kExitOk;
-    }
-    if (option == "--config") {
-      if (i + 1 >= argc) return UsageError("--config needs a directory");
-      // Must precede the first macro object, which reads the configuration.
-      sim::SetConfigDirectory(argv[++i]);
-      continue;
-    }
-    return UsageError("unknown option " + std::string(option));
+  CLI::App app("macro-sc", "macro-sc");
+  app.fallthrough();  // the tool's options also after the command
+  app.require_subcommand(0, 1);
+  ToolOptions tool;
+  app.add_option("--config", tool.config);
+  app.add_option("--controller", tool.scenario);
+  app.add_option("--trace-host", tool.trace);
+  app.add_flag("--version", tool.version);
+
+  std::vector<std::string> listFile, checkFile, runOperands, execLines;
+  RunOptions run;
+  Operands(app.add_subcommand("list"), "FILE", listFile);
+  Operands(app.add_subcommand("check"), "FILE", checkFile);
+  CLI::App* runCommand = app.add_subcommand("run");
+  runCommand->add_option("--state", run.state);
+  runCommand->add_option("--set", run.sets)->allow_extra_args(false);
+  runCommand->add_option("--get", run.gets)->allow_extra_args(false);
+  Operands(runCommand, "OPERANDS", runOperands);
+  CLI::App* execCommand = app.add_subcommand("exec");
+  Operands(execCommand, "LINE", execLines);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    PrintHelp();
+    return kExitOk;
+  } catch (const CLI::ParseError& e) {
+    return UsageError(e.what());
   }
-  // Without a command: the interactive mode.
-  if (i >= argc) return InteractiveCommand(Arguments());
-  const Command* command = FindCommand(argv[i]);
-  if (command == nullptr) return UsageError("unknown command " + std::string(argv[i]));
-  return command->run(Arguments(argv + i + 1, static_cast<size_t>(argc - i - 1)));
+  if (tool.version) {
+    std::puts("macro-sc " MSC_VERSION);
+    return kExitOk;
+  }
+  for (const std::string& assignment : run.sets) {
+    if (assignment.find('=') == std::string::npos || assignment[0] == '=')
+      return UsageError("--set takes NAME=VALUE, not " + assignment);
+  }
+  const auto one = [](const std::vector<std::string>& files, const char* command) -> const std::string* {
+    if (files.size() == 1) return &files[0];
+    UsageError(std::string(command) + " needs exactly one FILE");
+    return nullptr;
+  };
+  // The command line is checked whole before the controller is set up.
+  const std::string* file = nullptr;
+  if (app.got_subcommand("list") && (file = one(listFile, "list")) == nullptr) return kExitUsage;
+  if (app.got_subcommand("check") && (file = one(checkFile, "check")) == nullptr) return kExitUsage;
+  if (runCommand->parsed() && runOperands.empty()) return UsageError("run needs a program file");
+  if (execCommand->parsed() && execLines.empty()) return UsageError("exec needs at least one line");
+
+  if (const int status = SetUpController(tool); status != kExitOk) return status;
+  int status = kExitOk;
+  if (app.got_subcommand("list")) status = ListCommand(*file);
+  else if (app.got_subcommand("check")) status = CheckCommand(*file);
+  else if (runCommand->parsed()) status = RunCommand(runOperands, run);
+  else if (execCommand->parsed()) status = ExecCommand(execLines);
+  else status = InteractiveCommand();
+  sim::StopHostTrace();
+  return status;
 }
 
 }  // namespace msc::cli

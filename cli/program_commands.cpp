@@ -1,5 +1,6 @@
 // Commands that load a program source file without running it.
 #include <cstdio>
+#include <string>
 
 #include "engine/errors.h"
 #include "session.h"
@@ -21,11 +22,10 @@ ErrNo Load(Session& session, const char* path) {
 }  // namespace
 
 // list FILE: the numbered listing of every line, as the program holds it.
-int ListCommand(Arguments args) {
-  if (args.size() != 1) return UsageError("list needs exactly one FILE");
+int ListCommand(const std::string& file) {
   Session session;
   if (!session) return kExitFailure;
-  if (const ErrNo err = Load(session, args[0]); err != kOk) return err;
+  if (const ErrNo err = Load(session, file.c_str()); err != kOk) return err;
   const bool listed = session.ForEachListing([](const char* text) { std::printf("%s\n", text); });
   std::fflush(stdout);
   if (!listed) {
@@ -37,11 +37,10 @@ int ListCommand(Arguments args) {
 
 // check FILE: compiles every line and reports every error; the status is the
 // first error number, 0 for a clean file.
-int CheckCommand(Arguments args) {
-  if (args.size() != 1) return UsageError("check needs exactly one FILE");
+int CheckCommand(const std::string& file) {
   Session session;
   if (!session) return kExitFailure;
-  return Load(session, args[0]);
+  return Load(session, file.c_str());
 }
 
 }  // namespace msc::cli

@@ -31,38 +31,6 @@ std::wstring Wide(const char* text) { return platform::ToWide(platform::kCodePag
 // The exit status for an export's result: -1 (a refused call) becomes 255.
 int ExitStatus(int32_t result) noexcept { return result == -1 ? 255 : (result & 0xFF); }
 
-struct RunOptions {
-  const char* state = nullptr;     // --state FILE
-  std::vector<const char*> sets;   // --set NAME=VALUE, in order
-  std::vector<const char*> gets;   // --get NAME, in order
-};
-
-// The options of run, anywhere among the program file and the labels (a
-// label begins with "*", never with "--"); the rest is kept in order.
-int ParseRunOptions(Arguments args, RunOptions& options, std::vector<char*>& rest) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view option = args[i];
-    if (option.substr(0, 2) != "--") {
-      rest.push_back(args[i]);
-      continue;
-    }
-    if (i + 1 >= args.size()) return UsageError(std::string(option) + " needs a value");
-    const char* value = args[++i];
-    if (option == "--state") {
-      options.state = value;
-    } else if (option == "--set") {
-      if (std::strchr(value, '=') == nullptr || value[0] == '=')
-        return UsageError("--set takes NAME=VALUE, not " + std::string(value));
-      options.sets.push_back(value);
-    } else if (option == "--get") {
-      options.gets.push_back(value);
-    } else {
-      return UsageError("unknown option of run: " + std::string(option));
-    }
-  }
-  return kExitOk;
-}
-
 // NAME=VALUE: the value goes to the engine as text, which converts it to
 // the variable's kind.
 int SetVariable(QorMacro& macro, const char* assignment) {
@@ -97,57 +65,52 @@ int32_t Execute(QorMacro& macro, const char* line) {
 
 }  // namespace
 
-int RunCommand(Arguments args) {
-  RunOptions options;
-  std::vector<char*> files;
-  if (int status = ParseRunOptions(args, options, files); status != kExitOk) return status;
-  if (files.empty()) return UsageError("run needs a program file");
-  const Arguments rest(files.data(), files.size());
-  const size_t first = 0;
+int RunCommand(const std::vector<std::string>& operands, const RunOptions& options) {
   Session session;
   if (!session) return kExitFailure;
   QorMacro& macro = session.macro();
   // Stored variables are restored after the program is compiled (loading
   // clears the variables) and before *MCRINIT, as a controller does at start.
-  int32_t result = LoadProgramFileWithoutInit(macro, Wide(rest[first]).c_str());
+  const char* program = operands[0].c_str();
+  int32_t result = LoadProgramFileWithoutInit(macro, Wide(program).c_str());
   std::fflush(stdout);
-  if (result == kErrIllegalCall) std::fprintf(stderr, "macro-sc: cannot open %s\n", rest[first]);
+  if (result == kErrIllegalCall) std::fprintf(stderr, "macro-sc: cannot open %s\n", program);
   if (result != 0) return ExitStatus(result);
-  if (options.state != nullptr) {
-    if (int status = LoadState(macro, options.state); status != kExitOk) return status;
+  const char* state = options.state.empty() ? nullptr : options.state.c_str();
+  if (state != nullptr) {
+    if (int status = LoadState(macro, state); status != kExitOk) return status;
   }
   RunInitRoutine(macro);
   std::fflush(stdout);
-  for (const char* assignment : options.sets) {
-    if (int status = SetVariable(macro, assignment); status != kExitOk) return status;
+  for (const std::string& assignment : options.sets) {
+    if (int status = SetVariable(macro, assignment.c_str()); status != kExitOk) return status;
   }
-  for (size_t i = first + 1; result == 0 && i < rest.size(); ++i) {
-    result = _Gosub(&macro, Wide(rest[i]).c_str());
+  for (size_t i = 1; result == 0 && i < operands.size(); ++i) {
+    result = _Gosub(&macro, Wide(operands[i].c_str()).c_str());
     std::fflush(stdout);
   }
   int status = ExitStatus(result);
-  for (const char* name : options.gets) {
-    if (int got = PrintVariable(macro, name); got != kExitOk && status == kExitOk) status = got;
+  for (const std::string& name : options.gets) {
+    if (int got = PrintVariable(macro, name.c_str()); got != kExitOk && status == kExitOk) status = got;
   }
-  if (options.state != nullptr) {
-    if (int saved = SaveState(macro, options.state); saved != kExitOk && status == kExitOk) status = saved;
+  if (state != nullptr) {
+    if (int saved = SaveState(macro, state); saved != kExitOk && status == kExitOk) status = saved;
   }
   return status;
 }
 
-int ExecCommand(Arguments args) {
-  if (args.empty()) return UsageError("exec needs at least one line");
+int ExecCommand(const std::vector<std::string>& lines) {
   Session session;
   if (!session) return kExitFailure;
   int32_t result = 0;
-  for (size_t i = 0; result == 0 && i < args.size(); ++i) result = Execute(session.macro(), args[i]);
+  for (size_t i = 0; result == 0 && i < lines.size(); ++i) result = Execute(session.macro(), lines[i].c_str());
   return ExitStatus(result);
 }
 
 // Each line typed runs as a direct statement: numbered lines edit the program,
 // so List, Run, Save and Load work as in a classic BASIC. A terminal gets line
 // editing and history; other input is read quietly, so a script can be piped in.
-int InteractiveCommand(Arguments) {
+int InteractiveCommand() {
   Session session;
   if (!session) return kExitFailure;
   if (platform::StdinIsTerminal()) {

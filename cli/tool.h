@@ -1,34 +1,34 @@
 // The macro-sc command-line tool: its commands and the conventions they share.
 #pragma once
 
-#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace msc::cli {
 
 // Exit statuses besides the engine's own error numbers, which commands pass on.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;  // the tool itself could not work
-inline constexpr int kExitUsage = 2;    // bad command line
-
-// The arguments after the command's name.
-using Arguments = std::span<char* const>;
-
-struct Command {
-  std::string_view name;
-  std::string_view operands;  // as shown in the help, after the name
-  std::string_view summary;
-  int (*run)(Arguments args);
-};
+inline constexpr int kExitFailure = 1;     // the tool itself could not work
+inline constexpr int kExitUsage = 2;       // bad command line
+inline constexpr int kExitCannotOpen = 5;  // a file cannot be opened (error 5)
 
 // Prints "macro-sc: <message>" and a hint to stderr; returns kExitUsage.
 int UsageError(std::string_view message) noexcept;
 
-// The commands.
-int ListCommand(Arguments args);
-int CheckCommand(Arguments args);
-int RunCommand(Arguments args);
-int ExecCommand(Arguments args);
-int InteractiveCommand(Arguments args);
+// The options of run, in the order given.
+struct RunOptions {
+  std::string state;                // --state FILE; empty: none
+  std::vector<std::string> sets;    // --set NAME=VALUE
+  std::vector<std::string> gets;    // --get NAME
+};
+
+// The commands; each returns the exit status.
+int ListCommand(const std::string& file);
+int CheckCommand(const std::string& file);
+// operands: the program file, then the labels.
+int RunCommand(const std::vector<std::string>& operands, const RunOptions& options);
+int ExecCommand(const std::vector<std::string>& lines);
+int InteractiveCommand();
 
 }  // namespace msc::cli

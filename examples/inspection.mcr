@@ -1,36 +1,41 @@
-' Inspection of a batch of parts on a simulated line.
+' Inspection of a batch of parts on a width-check line.
 '
 ' After loading, the controller runs *MCRINIT once; each trigger then runs
 ' *INSPECT, which drives one batch through a small state machine:
 '
-'   IDLE -> CAPTURE -> MEASURE -> JUDGE -> OUTPUT -> IDLE ... -> DONE
-'             ^           |
-'             +-- retake -+   (a reading far off nominal, at most twice)
+'   IDLE -> WAIT -> CAPTURE -> MEASURE -> JUDGE -> OUTPUT -> IDLE ... -> DONE
+'                     ^           |
+'                     +- retake --+   (a failed image or a reading far off
+'                                      nominal, at most twice)
 '
-' On a controller CAPTURE would call Measure and MEASURE would read the unit
-' results with UnitData(); here a pseudo-random sensor stands in for the
-' camera, so that every run prints the same report.
+' WAIT polls the PLC's trigger, CAPTURE measures the scene, MEASURE reads the
+' edge width unit, and OUTPUT writes part number, judgement and width to the
+' PLC's data memory. Run it on the simulated line of inspection.toml:
+'
+'   macro-sc --controller examples/inspection.toml run examples/inspection.mcr '*INSPECT'
 Option Explicit
 
 *MCRINIT
   ' Names of the states, so that the Select below reads like the diagram.
-  Dim ST_IDLE&, ST_CAPTURE&, ST_MEASURE&, ST_JUDGE&, ST_OUTPUT&, ST_DONE&
-  ST_IDLE& = 0 : ST_CAPTURE& = 1 : ST_MEASURE& = 2
-  ST_JUDGE& = 3 : ST_OUTPUT& = 4 : ST_DONE& = 5
+  Dim ST_IDLE&, ST_WAIT&, ST_CAPTURE&, ST_MEASURE&, ST_JUDGE&, ST_OUTPUT&, ST_DONE&
+  ST_IDLE& = 0 : ST_WAIT& = 1 : ST_CAPTURE& = 2 : ST_MEASURE& = 3
+  ST_JUDGE& = 4 : ST_OUTPUT& = 5 : ST_DONE& = 6
   ' The part: nominal width and tolerance in millimetres, parts per batch.
   Dim NOMINAL#, TOLERANCE#, BATCH&
   NOMINAL# = 25.0 : TOLERANCE# = 0.15 : BATCH& = 8
+  ' The line: the width unit, the PLC channel and where the results go.
+  Dim WIDTH_UNIT&, PLC$, RESULT_AREA&, RESULT_WORD&
+  WIDTH_UNIT& = 1 : PLC$ = "PLC" : RESULT_AREA& = 0 : RESULT_WORD& = 100
   ' Working state of one batch.
-  Dim State&, Part&, Seed&, Width#, Deviation#, Judge&, Retries&, Reason$
+  Dim State&, Part&, Width#, Deviation#, Judge&, Retries&, Reason$, Polls&
   Dim OkCount&, NgCount&, Worst#
-  ' The judgement of every part of the batch (JUDGE_OK or JUDGE_NG).
-  Dim Results&(16)
-  Seed& = 4711
+  ' One part's record for the PLC: part number, judgement, width in micrometres.
+  Dim Record&(3)
 Return
 
 *INSPECT
   State& = ST_IDLE& : Part& = 0 : OkCount& = 0 : NgCount& = 0 : Worst# = 0
-  Print "Inspecting "; BATCH&; " parts, width "; NOMINAL#; " +/- "; TOLERANCE#; " mm"
+  Print "Inspecting "; BATCH&; " parts of scene "; SceneNo; " ("; SceneTitle$(SceneNo); "), width "; NOMINAL#; " +/- "; TOLERANCE#; " mm"
   Do
     Select State&
       Case ST_IDLE&
@@ -38,45 +43,47 @@ Return
         If Part& >= BATCH& Then
           State& = ST_DONE&
         Else
-          Part& = Part& + 1 : Retries& = 0
-          State& = ST_CAPTURE&
+          Part& = Part& + 1 : Retries& = 0 : Reason$ = "" : Polls& = 0
+          State& = ST_WAIT&
         EndIf
+      Case ST_WAIT&
+        Polls& = Polls& + 1
+        If GetPort(PLC$, 0) <> 0 Then State& = ST_CAPTURE&
       Case ST_CAPTURE&
-        Gosub *CAPTURE
-        State& = ST_MEASURE&
+        Try
+          Measure
+          State& = ST_MEASURE&
+        Catch
+          ' No image: take another, as for a reading far off nominal.
+          Gosub *RETAKE
+        End Try
       Case ST_MEASURE&
-        Gosub *MEASURE
+        Width# = UnitData(WIDTH_UNIT&, "W")
         ' Far off nominal is more likely a bad image than a bad part.
-        If Abs(Width# - NOMINAL#) > 1 And Retries& < 2 Then
-          Retries& = Retries& + 1
-          State& = ST_CAPTURE&
-        Else
-          State& = ST_JUDGE&
-        EndIf
+        If Abs(Width# - NOMINAL#) > 1 Then Gosub *RETAKE Else State& = ST_JUDGE&
       Case ST_JUDGE&
         Gosub *JUDGE
         State& = ST_OUTPUT&
       Case ST_OUTPUT&
-        Gosub *REPORT
+        Gosub *OUTPUT
         State& = ST_IDLE&
     End Select
   Loop While State& <> ST_DONE&
   Print "Batch done: "; OkCount&; " OK, "; NgCount&; " NG, worst deviation "; Worst#; " mm"
 Return
 
-*CAPTURE
-  ' The sensor: a linear congruential generator kept below 2^16.
-  Seed& = (Seed& * 1103 + 12345) MOD 65536
-Return
-
-*MEASURE
-  ' Widths scatter 0.2 mm around nominal; every seventh capture is a glitch.
-  Width# = NOMINAL# + ((Seed& MOD 41) - 20) * 0.01
-  If (Seed& MOD 7) = 0 Then Width# = Width# + 3.5
+*RETAKE
+  If Retries& < 2 Then
+    Retries& = Retries& + 1 : State& = ST_CAPTURE&
+  Else
+    State& = ST_JUDGE&
+  EndIf
 Return
 
 *JUDGE
   Deviation# = Abs(Width# - NOMINAL#)
+  ' To the micrometre, which is all the camera resolves.
+  Deviation# = Int(Deviation# * 1000 + 0.5) / 1000
   If Deviation# > Worst# Then Worst# = Deviation#
   If Deviation# <= TOLERANCE# Then
     Judge& = JUDGE_OK : Reason$ = "ok" : OkCount& = OkCount& + 1
@@ -85,10 +92,13 @@ Return
   Else
     Judge& = JUDGE_NG : Reason$ = "too narrow" : NgCount& = NgCount& + 1
   EndIf
-  Results&(Part&) = Judge&
 Return
 
-*REPORT
+*OUTPUT
+  Record&(0) = Part& : Record&(1) = Judge& : Record&(2) = Width# * 1000
+  ' Each element goes as two words, the lower first.
+  WritePlcMemory PLC$, RESULT_AREA&, RESULT_WORD& + 6 * (Part& - 1), 6, Record&()
+  JudgeOut PLC$, Judge&
   If Retries& > 0 Then Reason$ = Reason$ + ", retaken " + Str$(Retries&) + " times"
   Print "Part "; Part&; ": "; Width#; " mm, "; Reason$
 Return

@@ -19,8 +19,6 @@ struct Settings {
   std::string directory;  // always ends with '/'
   std::wstring language;
   std::map<int, int> systemInfo;
-  int currentLine = 0;
-  int continuous = 0;
 };
 
 std::string WithSeparator(std::string dir) {
@@ -115,28 +113,6 @@ int32_t GetSystemInfo2(int32_t item) {
 }
 
 CoreServices* GetQorCoreRA() { return msc::sim::Core(); }
-
-int32_t SetCurrentCoreRA(int32_t line) {
-  if (line < 0) return -1;
-  auto& s = State();
-  std::lock_guard<std::mutex> guard(s.mutex);
-  s.currentLine = line;
-  return 0;
-}
-
-int32_t ContinuousMeasure(int32_t on) {
-  auto& s = State();
-  std::lock_guard<std::mutex> guard(s.mutex);
-  s.continuous = on != 0;
-  return 0;
-}
-
-// Without language tables the text of a key is the key itself.
-int32_t GetLanguageString(const wchar_t* key, wchar_t* buffer, int32_t* capacity, int32_t) {
-  if (key == nullptr || buffer == nullptr || capacity == nullptr || *capacity <= 0) return -1;
-  *capacity = msc::sim::CopyToBuffer(key, buffer, *capacity);
-  return 0;
-}
 
 int32_t GetSceneGroupDataPath(int32_t group, wchar_t* buffer, int32_t capacity) {
   if (group < 0 || buffer == nullptr || capacity <= 0) return -1;

@@ -20,7 +20,7 @@ std::string ResolveConfigFile(const wchar_t* name);
 // returns the characters stored.
 int CopyToBuffer(const std::wstring& text, wchar_t* buffer, int capacity);
 
-// The controller model itself, without the call trace in front of it.
+// The controller model itself, without the front (faults and trace) before it.
 HostInterface* ModelHost();
 CoreServices* ModelCore();
 

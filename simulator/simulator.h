@@ -23,13 +23,23 @@ void SetLanguage(const std::wstring& ident);
 void SetSystemInfo(int item, int value);
 
 // Reads a scenario file (TOML) into the simulated controller, replacing what
-// it held. false with a message naming the file, line and column on failure.
-bool LoadScenario(const std::string& path, std::string* message);
+// it held: scenes and units, the catalogue of processing items, named data,
+// channels and faults. On failure nothing changes and message says why; for
+// a file that is no valid scenario it names the file, line and column.
+enum class ScenarioResult { kLoaded, kCannotOpen, kInvalid };
+ScenarioResult LoadScenario(const std::string& path, std::string* message);
+// The same from text; name stands for the file in messages.
+bool LoadScenarioText(const std::string& text, const std::string& name, std::string* message);
+// The controller a process starts with, and no faults.
+void ResetController();
 
 // From now on every call that reaches the controller (host interface, core
-// services, I/O channels) is written to path as one JSON object per line.
+// services, I/O channels, and the host library functions SetCurrentCoreRA,
+// ContinuousMeasure and GetLanguageString) is written to path ("-" is
+// standard output) as one JSON object per line; trace.cpp describes them.
 // false with a message when the file cannot be opened.
 bool StartHostTrace(const std::string& path, std::string* message);
+// Ends the trace, closing its file.
 void StopHostTrace();
 
 // The simulated controller's host interface and core services object (the
