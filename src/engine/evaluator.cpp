@@ -482,7 +482,7 @@ ErrNo CombineValues(int op, Value& left, Value& right) noexcept {
 }
 
 ErrNo EvaluatePrimary(ExecFrame& f, Value& v) noexcept {
-  // Number variables and small integers, the most frequent operands, are
+  // Number variables and number constants, the most frequent operands, are
   // read without the general token decoding.
   if (f.evalDepth < kMaxEvaluationDepth) {
     const uint8_t* p = f.pos;
@@ -493,6 +493,25 @@ ErrNo EvaluatePrimary(ExecFrame& f, Value& v) noexcept {
       f.pos = p + 1;
       v.SetInteger(b - code::SmallFirst);
       return kOk;
+    }
+    switch (b) {
+      case code::Byte:
+        f.tokenStart = p;
+        f.pos = p + 2;
+        v.SetInteger(p[1]);
+        return kOk;
+      case code::Short:
+        f.tokenStart = p;
+        f.pos = p + 3;
+        v.SetInteger(LoadI16(p + 1));
+        return kOk;
+      case code::Double:
+        f.tokenStart = p;
+        f.pos = p + 9;
+        v.SetDouble(LoadF64(p + 1));
+        return kOk;
+      default:
+        break;
     }
     if (b == tag::Int || b == tag::Dbl) {
       const uint8_t* cell = LoadPtr(p + 1);
