@@ -467,6 +467,18 @@ ErrNo MalformedSubscripts(QorMacro& m, const uint8_t* cell, const int32_t* subsc
   return e == kOk || e == kErrSyntax ? kErrSyntax : e;
 }
 
+// The element of a one-dimensional array, the usual case, without a
+// subscript list: the same checks and errors as the general walk below.
+ErrNo SingleSubscriptOffset(ExecFrame& f, uint8_t* cell, uint32_t* offset) noexcept {
+  int32_t s = 0;
+  if (ErrNo e = IntegerArgument(f, &s); e != kOk) return e;
+  SkipSpaces(f);
+  if (*f.pos != ')') return MalformedSubscripts(*f.macro, cell, &s, 1);
+  ++f.pos;
+  platform::LockGuard guard(f.macro->lock);
+  return ElementOffsetOf(cell, &s, 1, offset);
+}
+
 }  // namespace
 
 ErrNo CombineValues(int op, Value& left, Value& right) noexcept {
@@ -637,7 +649,9 @@ ErrNo IntegerArgument(ExecFrame& f, int32_t* out) noexcept {
   Value v;
   ObjectLock lk(f.macro->lock);
   if (ErrNo e = EvaluateArgument(f, v, lk); e != kOk) return e;
-  if (ErrNo e = ToInteger(v); e != kOk) return e;
+  if (v.type != kInteger) {
+    if (ErrNo e = ToInteger(v); e != kOk) return e;
+  }
   *out = v.count;
   return kOk;
 }
@@ -727,6 +741,7 @@ ErrNo ElementOffset(ExecFrame& f, uint8_t* cell, uint32_t* offset) noexcept {
     dims = LoadU32(block);
   }
   if (ExpectChar(f, '(') != kOk) return kErrSyntax;
+  if (dims == 1) return SingleSubscriptOffset(f, cell, offset);
   SubscriptList list(dims < kMaxSubscriptsInLine ? dims : kMaxSubscriptsInLine);
   if (!list.Valid()) return kErrOutOfMemory;
   int32_t* subscripts = list.Data();
