@@ -596,14 +596,6 @@ ErrNo EvaluatePrimary(ExecFrame& f, Value& v) noexcept {
     case kind::StrVar:
     case kind::RefVar:
     case kind::VariantVar:
-      if (t.cell[0] == tag::Int) {
-        v.SetInteger(static_cast<int32_t>(LoadU32(t.cell + 1)));
-        return kOk;
-      }
-      if (t.cell[0] == tag::Dbl) {
-        v.SetDouble(LoadF64(t.cell + 1));
-        return kOk;
-      }
       return ReadScalar(*f.macro, t.cell, v);
     case kind::IntArray:
     case kind::DblArray:
