@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -30,9 +31,20 @@ inline constexpr uint32_t kProgramGrowth = 4096;
 // generation, which empties the cache on the next lookup, so a lookup still
 // finds the first matching line. Runs on several threads share it.
 struct LabelCache {
-  std::mutex mutex;
+  // Found by the label text as it stands in the code, with no key copied.
+  // Labels are short, so a byte-wise FNV-1a hash is cheaper than the
+  // library's.
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const noexcept {
+      uint64_t h = 14695981039346656037ull;
+      for (const char c : s) h = (h ^ static_cast<uint8_t>(c)) * 1099511628211ull;
+      return static_cast<size_t>(h);
+    }
+  };
+  platform::RecursiveLock mutex;
   uint64_t generation = 0;
-  std::unordered_map<std::string, int32_t> offsets;
+  std::unordered_map<std::string, int32_t, Hash, std::equal_to<>> offsets;
 };
 
 // The compiled program: sorted line records ended by a 16-bit zero. Grows in

@@ -280,6 +280,69 @@ ErrNo CombineNumbers(int op, Value& left, Value& right) noexcept {
   }
 }
 
+// Results of the fast path below. Both operands there are plain numbers,
+// which own nothing, so the fields are written without a release.
+void PutInteger(Value& v, int32_t x) noexcept {
+  v.type = kInteger;
+  v.count = x;
+  v.number = 0.0;
+}
+void PutWideInteger(Value& v, int64_t r) noexcept {
+  if (r >= INT32_MIN && r <= INT32_MAX) {
+    PutInteger(v, static_cast<int32_t>(r));
+  } else {
+    v.type = kDouble;
+    v.count = 0;
+    v.number = static_cast<double>(r);
+  }
+}
+void PutDouble(Value& v, double d) noexcept {
+  v.type = kDouble;
+  v.count = 0;
+  v.number = d;
+}
+
+// Two numbers under arithmetic or a comparison are most of what programs
+// compute; this combines them without the coercions, with the results of
+// CombineIntegers, CombineDoubles and CombineNumbers. False (nothing changed)
+// for every other operator or operand, which take the general path.
+bool CombinePlainNumbers(int op, Value& left, const Value& right) noexcept {
+  if (left.block != nullptr || right.block != nullptr) return false;
+  if (left.type == kInteger && right.type == kInteger) {
+    const int64_t a = left.count;
+    const int64_t b = right.count;
+    switch (op) {
+      case kOpAdd: PutWideInteger(left, a + b); return true;
+      case kOpSubtract: PutWideInteger(left, a - b); return true;
+      case kOpMultiply: PutWideInteger(left, a * b); return true;
+      case kOpEqual: PutInteger(left, a == b ? -1 : 0); return true;
+      case kOpNotEqual: PutInteger(left, a != b ? -1 : 0); return true;
+      case kOpGreater: PutInteger(left, a > b ? -1 : 0); return true;
+      case kOpLess: PutInteger(left, a < b ? -1 : 0); return true;
+      case kOpLessEqual: PutInteger(left, a <= b ? -1 : 0); return true;
+      case kOpGreaterEqual: PutInteger(left, a >= b ? -1 : 0); return true;
+      default: return false;
+    }
+  }
+  if (!IsNumericType(left.type) || !IsNumericType(right.type)) return false;
+  const double a = AsDouble(left);
+  const double b = AsDouble(right);
+  switch (op) {
+    case kOpAdd: PutDouble(left, a + b); return true;
+    case kOpSubtract: PutDouble(left, a - b); return true;
+    case kOpMultiply: PutDouble(left, a * b); return true;
+    case kOpEqual:
+    case kOpNotEqual:
+    case kOpGreater:
+    case kOpLess:
+    case kOpLessEqual:
+    case kOpGreaterEqual:
+      PutInteger(left, Relation(op, a, b) ? -1 : 0);
+      return true;
+    default: return false;
+  }
+}
+
 // Unary minus and NOT read only the right operand; a text operand is read
 // as a number first (minus "5" is -5, NOT "5" is -6).
 ErrNo CombineUnary(int op, Value& left, Value& right) noexcept {
@@ -322,7 +385,9 @@ ErrNo ApplyOperator(ExecFrame& f, int op, Value& left) noexcept {
     next = ReadOperator(f, &start);
   }
   if (left.type <= 0) return kErrTypeMismatch;
-  if (ErrNo e = CombineValues(op, left, right); e != kOk) return e;
+  if (!CombinePlainNumbers(op, left, right)) {
+    if (ErrNo e = CombineValues(op, left, right); e != kOk) return e;
+  }
   f.pos = start;
   return kOk;
 }
@@ -402,9 +467,25 @@ ErrNo MalformedSubscripts(QorMacro& m, const uint8_t* cell, const int32_t* subsc
   return e == kOk || e == kErrSyntax ? kErrSyntax : e;
 }
 
+// The element of a one-dimensional array, the usual case, without a
+// subscript list: the same checks and errors as the general walk below.
+ErrNo SingleSubscriptOffset(ExecFrame& f, uint8_t* cell, uint32_t* offset) noexcept {
+  int32_t s = 0;
+  if (ErrNo e = IntegerArgument(f, &s); e != kOk) return e;
+  SkipSpaces(f);
+  if (*f.pos != ')') return MalformedSubscripts(*f.macro, cell, &s, 1);
+  ++f.pos;
+  platform::LockGuard guard(f.macro->lock);
+  return ElementOffsetOf(cell, &s, 1, offset);
+}
+
 }  // namespace
 
 ErrNo CombineValues(int op, Value& left, Value& right) noexcept {
+  if (CombinePlainNumbers(op, left, right)) {
+    right.Clear();
+    return kOk;
+  }
   ClearOnExit clearRight(right);
   if (op == kOpNegate || op == kOpNot) return CombineUnary(op, left, right);
   if (IsTextType(left.type)) return CombineTexts(op, left, right);
@@ -413,6 +494,53 @@ ErrNo CombineValues(int op, Value& left, Value& right) noexcept {
 }
 
 ErrNo EvaluatePrimary(ExecFrame& f, Value& v) noexcept {
+  // Number variables and number constants, the most frequent operands, are
+  // read without the general token decoding.
+  if (f.evalDepth < kMaxEvaluationDepth) {
+    const uint8_t* p = f.pos;
+    while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+    const uint8_t b = *p;
+    if (b >= code::SmallFirst && b <= code::SmallLast) {
+      f.tokenStart = p;
+      f.pos = p + 1;
+      v.SetInteger(b - code::SmallFirst);
+      return kOk;
+    }
+    switch (b) {
+      case code::Byte:
+        f.tokenStart = p;
+        f.pos = p + 2;
+        v.SetInteger(p[1]);
+        return kOk;
+      case code::Short:
+        f.tokenStart = p;
+        f.pos = p + 3;
+        v.SetInteger(LoadI16(p + 1));
+        return kOk;
+      case code::Double:
+        f.tokenStart = p;
+        f.pos = p + 9;
+        v.SetDouble(LoadF64(p + 1));
+        return kOk;
+      default:
+        break;
+    }
+    if (b == tag::Int || b == tag::Dbl) {
+      const uint8_t* cell = LoadPtr(p + 1);
+      if (cell[0] == tag::Int) {
+        f.tokenStart = p;
+        f.pos = p + 1 + sizeof(void*);
+        v.SetInteger(static_cast<int32_t>(LoadU32(cell + 1)));
+        return kOk;
+      }
+      if (cell[0] == tag::Dbl) {
+        f.tokenStart = p;
+        f.pos = p + 1 + sizeof(void*);
+        v.SetDouble(LoadF64(cell + 1));
+        return kOk;
+      }
+    }
+  }
   DepthGuard depth(f);
   if (depth.Exceeded()) return kErrOutOfMemory;
   v.Clear();
@@ -513,7 +641,9 @@ ErrNo IntegerArgument(ExecFrame& f, int32_t* out) noexcept {
   Value v;
   ObjectLock lk(f.macro->lock);
   if (ErrNo e = EvaluateArgument(f, v, lk); e != kOk) return e;
-  if (ErrNo e = ToInteger(v); e != kOk) return e;
+  if (v.type != kInteger) {
+    if (ErrNo e = ToInteger(v); e != kOk) return e;
+  }
   *out = v.count;
   return kOk;
 }
@@ -603,6 +733,7 @@ ErrNo ElementOffset(ExecFrame& f, uint8_t* cell, uint32_t* offset) noexcept {
     dims = LoadU32(block);
   }
   if (ExpectChar(f, '(') != kOk) return kErrSyntax;
+  if (dims == 1) return SingleSubscriptOffset(f, cell, offset);
   SubscriptList list(dims < kMaxSubscriptsInLine ? dims : kMaxSubscriptsInLine);
   if (!list.Valid()) return kErrOutOfMemory;
   int32_t* subscripts = list.Data();

@@ -141,6 +141,15 @@ ErrNo AssignScalar(ExecFrame& f, uint8_t* cell) noexcept {
   if (ExpectChar(f, '=') != kOk) return kErrSyntax;
   Value v;
   if (ErrNo e = EvaluateExpression(f, v); e != kOk) return e;
+  // A number into a number variable of its own kind needs no coercion.
+  if (cell[0] == tag::Int && v.type == kInteger) {
+    StoreU32(cell + 1, static_cast<uint32_t>(v.count));
+    return kOk;
+  }
+  if (cell[0] == tag::Dbl && IsNumericType(v.type)) {
+    StoreF64(cell + 1, v.type == kDouble ? v.number : static_cast<double>(v.count));
+    return kOk;
+  }
   return WriteScalar(*f.macro, cell, v);
 }
 

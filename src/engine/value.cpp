@@ -70,14 +70,9 @@ ErrNo ReplaceWithText(Value& v, const char* buf, int len) noexcept {
 
 }  // namespace
 
-void Value::Clear() noexcept {
+void Value::ReleaseOwned() noexcept {
   if (type == kOwnedText) std::free(const_cast<char*>(text));
   if (block) std::free(block);
-  type = kEmpty;
-  count = 0;
-  number = 0.0;
-  text = nullptr;
-  block = nullptr;
 }
 
 void Value::MoveFrom(Value& other) noexcept {

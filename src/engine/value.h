@@ -42,8 +42,16 @@ struct Value {
   Value& operator=(const Value&) = delete;
   ~Value() { Clear(); }
 
-  // Frees what the value owns and makes it empty.
-  void Clear() noexcept;
+  // Frees what the value owns and makes it empty. Inline because every
+  // operand and every result passes through it; only owners leave the line.
+  void Clear() noexcept {
+    if (type == kOwnedText || block != nullptr) ReleaseOwned();
+    type = kEmpty;
+    count = 0;
+    number = 0.0;
+    text = nullptr;
+    block = nullptr;
+  }
 
   // Takes over other's content (fixing a text that points into other's own
   // number field); other becomes empty.
@@ -61,6 +69,9 @@ struct Value {
   [[nodiscard]] ErrNo SetOwnedText(const char* t, size_t len) noexcept;
   // Copies len bytes into a new block; 7 when memory runs out (value left empty).
   [[nodiscard]] ErrNo SetBytes(const void* src, size_t len) noexcept;
+
+ private:
+  void ReleaseOwned() noexcept;
 };
 
 // Coercions. Each leaves the value unchanged when it fails.

@@ -133,16 +133,15 @@ uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
   ProgramArea& a = m.program;
   LabelCache& cache = a.labels;
   try {
-    std::lock_guard<std::mutex> hold(cache.mutex);
+    platform::LockGuard hold(cache.mutex);
     if (cache.generation != a.generation) {
       cache.offsets.clear();
       cache.generation = a.generation;
     }
-    std::string key(label, len);
-    if (const auto it = cache.offsets.find(key); it != cache.offsets.end())
+    if (const auto it = cache.offsets.find(std::string_view(label, len)); it != cache.offsets.end())
       return it->second < 0 ? nullptr : a.data + it->second;
     uint8_t* r = SearchLabel(m, label, len);
-    cache.offsets.emplace(std::move(key), r != nullptr ? static_cast<int32_t>(r - a.data) : -1);
+    cache.offsets.emplace(std::string(label, len), r != nullptr ? static_cast<int32_t>(r - a.data) : -1);
     return r;
   } catch (const std::bad_alloc&) {
     return SearchLabel(m, label, len);  // a lookup without the cache is still exact

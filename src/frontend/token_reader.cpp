@@ -45,63 +45,48 @@ size_t TokenLength(const uint8_t* p) noexcept {
   return 1;  // small integers, operators, punctuation and unlisted bytes
 }
 
-int ReadToken(ExecFrame& f, Token& t) noexcept {
-  SkipSpaces(f);
-  f.tokenStart = f.pos;
-  t.length = 0;
-  const uint8_t* p = f.pos;
+int ReadOtherToken(ExecFrame& f, const uint8_t* p, Token& t) noexcept {
   const uint8_t b = *p;
-
-  if (b == code::EndOfLine) return kind::End;  // stays on the end byte
-
-  if (b >= code::SmallFirst && b <= code::SmallLast) {
-    t.integer = b - code::SmallFirst;
-    f.pos = p + 1;
-    return kind::Integer;
+  switch (b) {
+    case code::EndOfLine:
+      f.pos = p;  // stays on the end byte
+      return kind::End;
+    case code::Byte:
+      t.integer = p[1];
+      f.pos = p + 2;
+      return kind::Integer;
+    case code::Short:
+      t.integer = LoadI16(p + 1);
+      f.pos = p + 3;
+      return kind::Integer;
+    case code::LineRef:
+      t.integer = LoadU16(p + 1);
+      f.pos = p + 3;
+      return kind::LineRef;
+    case code::Double:
+      t.dbl = LoadF64(p + 1);
+      f.pos = p + 9;
+      return kind::Double;
+    case code::String:
+    case code::ScScalar:
+    case code::ScArray:
+    case code::SyScalar:
+    case code::SyArray:
+    case code::LabelDef:
+    case code::LabelRef: {
+      const char* text = reinterpret_cast<const char*>(p + 1);
+      const size_t len = std::strlen(text);
+      t.text = text;
+      t.length = static_cast<int32_t>(len);
+      f.pos = p + 1 + len + 1;
+      return TextKind(b);
+    }
+    default:
+      // Operators, punctuation, and every byte without a form of its own.
+      t.byte = b;
+      f.pos = p + 1;
+      return kind::Punct;
   }
-  if (b == code::Byte) {
-    t.integer = p[1];
-    f.pos = p + 2;
-    return kind::Integer;
-  }
-  if (b == code::Short) {
-    t.integer = LoadI16(p + 1);
-    f.pos = p + 3;
-    return kind::Integer;
-  }
-  if (b == code::LineRef) {
-    t.integer = LoadU16(p + 1);
-    f.pos = p + 3;
-    return kind::LineRef;
-  }
-  if (b == code::Double) {
-    t.dbl = LoadF64(p + 1);
-    f.pos = p + 9;
-    return kind::Double;
-  }
-  if (IsTextToken(b)) {
-    const char* text = reinterpret_cast<const char*>(p + 1);
-    const size_t len = std::strlen(text);
-    t.text = text;
-    t.length = static_cast<int32_t>(len);
-    f.pos = p + 1 + len + 1;
-    return TextKind(b);
-  }
-  if (b >= code::KeywordFirst && b <= code::KeywordLast) {
-    // Rem and ' stop here too; the comment's raw text is left for the statement.
-    t.code = static_cast<uint16_t>(b << 8 | p[1]);
-    f.pos = p + 2;
-    return kind::Keyword;
-  }
-  if (b >= code::VarFirst && b <= code::VarLast) {
-    t.cell = LoadPtr(p + 1);
-    f.pos = p + 1 + sizeof(void*);
-    return b - (code::VarFirst - kind::VarFirst);
-  }
-  // Operators, punctuation, and every byte without a form of its own.
-  t.byte = b;
-  f.pos = p + 1;
-  return kind::Punct;
 }
 
 }  // namespace msc

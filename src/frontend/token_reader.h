@@ -20,10 +20,41 @@ struct Token {
   int32_t length = 0;      // text length for the text kinds
 };
 
+// Decodes the token at p (no space run) into t, moves the code position past
+// it and gives its kind: the rarer forms that ReadToken leaves out of line.
+[[nodiscard]] int ReadOtherToken(ExecFrame& f, const uint8_t* p, Token& t) noexcept;
+
 // Skips space runs, records the token start, decodes one token and moves the
 // code position past it. At the end of the line the position stays on the
 // end-of-line byte, so further reads keep giving kind 0.
-[[nodiscard]] int ReadToken(ExecFrame& f, Token& t) noexcept;
+//
+// Variables, small integers and keywords make most of the tokens a run
+// reads, so they are decoded here, inline in the statements and the
+// evaluator.
+[[nodiscard]] inline int ReadToken(ExecFrame& f, Token& t) noexcept {
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  f.tokenStart = p;
+  t.length = 0;
+  const uint8_t b = *p;
+  if (b >= code::VarFirst && b <= code::VarLast) {
+    t.cell = LoadPtr(p + 1);
+    f.pos = p + 1 + sizeof(void*);
+    return b - (code::VarFirst - kind::VarFirst);
+  }
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    t.integer = b - code::SmallFirst;
+    f.pos = p + 1;
+    return kind::Integer;
+  }
+  if (b >= code::KeywordFirst && b <= code::KeywordLast) {
+    // Rem and ' stop here too; the comment's raw text is left for the statement.
+    t.code = static_cast<uint16_t>(b << 8 | p[1]);
+    f.pos = p + 2;
+    return kind::Keyword;
+  }
+  return ReadOtherToken(f, p, t);
+}
 
 // Gives back the token read last.
 inline void UnreadToken(ExecFrame& f) noexcept { f.pos = f.tokenStart; }

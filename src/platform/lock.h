@@ -1,8 +1,11 @@
 // A re-entrant lock for the object lock and the other critical sections.
 //
-// Taking it again on the owning thread is a compare and an increment; the
-// first take of an uncontended lock is one atomic exchange, with no system
-// call. A contended take spins briefly, then sleeps on a futex-backed mutex.
+// The state word is 0 when free, 1 when taken and 2 when taken with a thread
+// possibly asleep on it; the owner word names the owning thread. Taking it
+// again on the owning thread is a compare and an increment; the first take
+// of a free lock is one compare-and-swap and the release one atomic
+// decrement, with no system call. A contended take spins briefly, then
+// sleeps on the state word (a futex) until a release wakes it.
 #pragma once
 
 #include <atomic>
@@ -19,33 +22,32 @@ class RecursiveLock {
       ++depth_;
       return;
     }
-    if (!mutex_.try_lock()) {
-      int spins = 0;
-      while (spins < kSpins && !mutex_.try_lock()) ++spins;
-      if (spins == kSpins) mutex_.lock();
-    }
+    int32_t expected = 0;
+    if (!state_.compare_exchange_strong(expected, 1, std::memory_order_acquire, std::memory_order_relaxed))
+      LockContended();
     owner_.store(me, std::memory_order_relaxed);
     depth_ = 1;
   }
   void unlock() noexcept {
-    if (--depth_ == 0) {
-      owner_.store(0, std::memory_order_relaxed);
-      mutex_.unlock();
-    }
+    if (--depth_ != 0) return;
+    owner_.store(0, std::memory_order_relaxed);
+    if (state_.fetch_sub(1, std::memory_order_release) != 1) UnlockContended();
   }
   bool OwnedByThisThread() const noexcept {
     return owner_.load(std::memory_order_relaxed) == ThreadToken();
   }
 
  private:
-  static constexpr int kSpins = 1000;
   static uintptr_t ThreadToken() noexcept {
     static thread_local char token;
     return reinterpret_cast<uintptr_t>(&token);
   }
-  std::mutex mutex_;
+  void LockContended() noexcept;
+  void UnlockContended() noexcept;
+
+  std::atomic<int32_t> state_{0};
   std::atomic<uintptr_t> owner_{0};
-  uint32_t depth_ = 0;
+  uint32_t depth_ = 0;  // touched only by the owner
 };
 
 using LockGuard = std::lock_guard<RecursiveLock>;

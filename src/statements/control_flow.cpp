@@ -21,6 +21,7 @@
 //
 // Taken/matched says a branch of the block has been chosen; active says that
 // branch is the one running now (0 while skipping towards the block's end).
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -180,6 +181,32 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return kOk;
 }
 
+// The usual loop, an integer variable stepped by an integer to a number
+// limit, without the general arithmetic: the same sum, store and test as the
+// general path (against a double limit the test is made in doubles, where
+// NaN never ends the loop). False, with nothing changed, for every other loop
+// and for a sum that leaves the 32-bit range, whose error the general path
+// reports.
+[[nodiscard]] bool StepIntegerLoop(uint8_t* cell, uint32_t offset, bool fromNext, const Value& step,
+                                   const Value& limit, bool* finished) noexcept {
+  if (offset != 0 || cell[0] != kTagInteger || step.type != kInteger) return false;
+  if (limit.type != kInteger && limit.type != kDouble) return false;
+  int64_t current = static_cast<int32_t>(LoadU32(cell + 1));
+  if (fromNext) {
+    current += step.count;
+    if (current < INT32_MIN || current > INT32_MAX) return false;
+    StoreU32(cell + 1, static_cast<uint32_t>(static_cast<int32_t>(current)));
+  }
+  const bool upward = step.count >= 0;
+  if (limit.type == kInteger) {
+    *finished = upward ? current > limit.count : current < limit.count;
+  } else {
+    const double c = static_cast<double>(current);
+    *finished = upward ? c > limit.number : c < limit.number;
+  }
+  return true;
+}
+
 // The test at the head of every pass. The code position is at the limit
 // expression of the FOR line; limit and step are evaluated anew each time,
 // so a body that changes them changes the loop.
@@ -201,26 +228,28 @@ void SkipSubscripts(ExecFrame& f) noexcept {
     } else {
       step.SetInteger(1);
     }
-    Value current;
-    if (ErrNo r = ReadVariable(m, cell, offset, current); r != kOk) return r;
-    if (fromNext) {
-      if (current.type < kInteger) return kErrTypeMismatch;
-      Value increment;
-      if (ErrNo r = CopyValue(step, increment); r != kOk) return r;
-      // Integer sums that leave the 32-bit range become doubles here; the
-      // assignment then applies the variable's own coercion.
-      if (ErrNo r = CombineValues(kOpAdd, current, increment); r != kOk) return r;
-      Value stored;
-      if (ErrNo r = CopyValue(current, stored); r != kOk) return r;
-      if (ErrNo r = WriteVariable(m, cell, offset, stored); r != kOk) return r;
+    if (!StepIntegerLoop(cell, offset, fromNext, step, limit, &finished)) {
+      Value current;
+      if (ErrNo r = ReadVariable(m, cell, offset, current); r != kOk) return r;
+      if (fromNext) {
+        if (current.type < kInteger) return kErrTypeMismatch;
+        Value increment;
+        if (ErrNo r = CopyValue(step, increment); r != kOk) return r;
+        // Integer sums that leave the 32-bit range become doubles here; the
+        // assignment then applies the variable's own coercion.
+        if (ErrNo r = CombineValues(kOpAdd, current, increment); r != kOk) return r;
+        Value stored;
+        if (ErrNo r = CopyValue(current, stored); r != kOk) return r;
+        if (ErrNo r = WriteVariable(m, cell, offset, stored); r != kOk) return r;
+      }
+      if (step.type < kInteger) return kErrTypeMismatch;
+      Value zero;
+      zero.SetInteger(0);
+      if (ErrNo r = CombineValues(kOpGreaterEqual, step, zero); r != kOk) return r;
+      const bool upward = IsTrue(step);
+      if (ErrNo r = CombineValues(upward ? kOpGreater : kOpLess, current, limit); r != kOk) return r;
+      finished = IsTrue(current);
     }
-    if (step.type < kInteger) return kErrTypeMismatch;
-    Value zero;
-    zero.SetInteger(0);
-    if (ErrNo r = CombineValues(kOpGreaterEqual, step, zero); r != kOk) return r;
-    const bool upward = IsTrue(step);
-    if (ErrNo r = CombineValues(upward ? kOpGreater : kOpLess, current, limit); r != kOk) return r;
-    finished = IsTrue(current);
   }
   if (finished) return LoopExit(f);
   if (fromNext) TraceEcho(f);

@@ -201,6 +201,34 @@ TEST_F(Evaluator, OperandsOfEveryKind) {
   });
 }
 
+// Number variables and constants of every width take the quick paths; their
+// results must be those of the general arithmetic.
+TEST_F(Evaluator, NumberVariablesAndMixedOperands) {
+  Value v;
+  v.SetInteger(INT32_MAX);
+  ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Int, "I&"), v), kOk);
+  v.SetInteger(-3);
+  ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Int, "J&"), v), kOk);
+  v.SetDouble(2.5);
+  ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Dbl, "D#"), v), kOk);
+  v.SetDouble(std::nan(""));
+  ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Dbl, "E#"), v), kOk);
+  CheckAll({
+      Dbl("I& + 1", 2147483648.0), Dbl("I& * I&", 4611686014132420609.0),
+      Dbl("J& - I&", -2147483650.0), Int("J& * 200", -600),
+      Dbl("J& + 40000", 39997.0),  // 40000 is a double constant
+      Dbl("J& + D#", -0.5), Dbl("D# * J&", -7.5), Dbl("J& / 2", -1.5), Int("J& MOD 2", -1),
+      Int("J& < D#", -1), Int("D# >= 2.5", -1), Int("I& = 2147483647", -1),
+      Int("J& <> -3", 0), Int("-J&", 3),
+      Int("E# = E#", 0), Int("E# <> E#", -1), Int("E# < 1", 0), Int("1 > E#", 0),
+  });
+  // The operand at the deepest level allowed is still read; one deeper is refused.
+  const std::string deepest = std::string(255, '(') + "J&" + std::string(255, ')');
+  Check(Int(deepest.c_str(), -3));
+  const std::string deeper = std::string(256, '(') + "J&" + std::string(256, ')');
+  Check(Fail(deeper.c_str(), kErrOutOfMemory));
+}
+
 TEST_F(Evaluator, StopsOnTheTokenThatEndsIt) {
   const struct { const char* line; uint8_t stop; } cases[] = {
       {"X# = 1 + 2, 5", ','},

@@ -19,6 +19,23 @@
   ' an integer variable with a fractional step keeps its rounded sum
   For I& = 1 To 3 Step 0.5 : Print I&; " "; : Next : Print
   For D# = 0 To 1 Step 0.25 : Print D#; " "; : Next : Print
+  ' a plain integer variable and an array element (counted by the general
+  ' arithmetic) step alike: double limits, downward steps, the top of the range
+  Dim A&(1)
+  For I& = 1 To 2.5 : Print I&; " "; : Next : Print "| "; I&
+  For A&(1) = 1 To 2.5 : Print A&(1); " "; : Next : Print "| "; A&(1)
+  For I& = 3 To -1.5 Step -2 : Print I&; " "; : Next : Print "| "; I&
+  For A&(1) = 3 To -1.5 Step -2 : Print A&(1); " "; : Next : Print "| "; A&(1)
+  Try
+    For I& = 2147483646 To 2147483647 : Print I&; " "; : Next
+  Catch
+    Print "| overflow "; Errno; " "; I&
+  End Try
+  Try
+    For A&(1) = 2147483646 To 2147483647 : Print A&(1); " "; : Next
+  Catch
+    Print "| overflow "; Errno; " "; A&(1)
+  End Try
   ' Next I, J closes the inner loop, then the outer one
   For J& = 1 To 2
     For I& = 1 To 2
