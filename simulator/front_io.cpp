@@ -1,0 +1,126 @@
+// The front of the I/O channels: each channel the model hands out is wrapped
+// once, so that its calls are traced under the channel's name.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "json_values.h"
+#include "macro_sc/host.h"
+#include "serve.h"
+#include "sim_internal.h"
+
+namespace msc::sim::front {
+namespace {
+
+class FrontIo final : public IoModule {
+ public:
+  FrontIo(IoModule* model, std::string name) : m_(model), name_(std::move(name)) {}
+
+  int32_t SendData(const void* data, int32_t size, const void* second) override {
+    return Serve<kIo, 3>(&name_, [&] { return A(BytesToJson(data, size > 0 ? static_cast<size_t>(size) : 0), size, Present(second)); },
+                         [&] { return m_->SendData(data, size, second); });
+  }
+  int32_t ReceiveData(void* block, int32_t capacity, int32_t* received, const void* second) override {
+    return Serve<kIo, 4>(
+        &name_, [&] { return A(capacity, Present(second)); },
+        [&] { return m_->ReceiveData(block, capacity, received, second); },
+        [&] {
+          const int32_t n = received != nullptr ? std::clamp(*received, 0, std::max(capacity, 0)) : 0;
+          return A(BytesToJson(block, static_cast<size_t>(n)), n);
+        });
+  }
+  int32_t PutAll(int32_t value) override {
+    return Serve<kIo, 5>(&name_, [&] { return A(value); }, [&] { return m_->PutAll(value); });
+  }
+  int32_t GetAll() override {
+    return Serve<kIo, 6>(&name_, [&] { return A(); }, [&] { return m_->GetAll(); });
+  }
+  int32_t PutPort(int32_t port, int32_t value) override {
+    return Serve<kIo, 7>(&name_, [&] { return A(port, value); }, [&] { return m_->PutPort(port, value); });
+  }
+  int32_t GetPort(int32_t port) override {
+    return Serve<kIo, 8>(&name_, [&] { return A(port); }, [&] { return m_->GetPort(port); });
+  }
+  int32_t JudgeOut(int32_t value) override {
+    return Serve<kIo, 9>(&name_, [&] { return A(value); }, [&] { return m_->JudgeOut(value); });
+  }
+  int32_t BusyOut(int32_t value) override {
+    return Serve<kIo, 10>(&name_, [&] { return A(value); }, [&] { return m_->BusyOut(value); });
+  }
+  int32_t RunOut(int32_t value) override {
+    return Serve<kIo, 11>(&name_, [&] { return A(value); }, [&] { return m_->RunOut(value); });
+  }
+  int32_t ErrorOut(int32_t value) override {
+    return Serve<kIo, 12>(&name_, [&] { return A(value); }, [&] { return m_->ErrorOut(value); });
+  }
+  int32_t SendString(const char* text) override {
+    return Serve<kIo, 15>(&name_, [&] { return A(text); }, [&] { return m_->SendString(text); });
+  }
+  int32_t WritePlcMemory(int32_t area, int32_t address, int32_t count, const void* block) override {
+    return Serve<kIo, 16>(
+        &name_, [&] { return A(area, address, count, BytesToJson(block, Words(count))); },
+        [&] { return m_->WritePlcMemory(area, address, count, block); });
+  }
+  int32_t ReadPlcMemory(int32_t area, int32_t address, int32_t count, void* block) override {
+    return Serve<kIo, 17>(
+        &name_, [&] { return A(area, address, count); },
+        [&] { return m_->ReadPlcMemory(area, address, count, block); },
+        [&] { return A(BytesToJson(block, Words(count))); });
+  }
+  int32_t SetPlcData32(void* place, int32_t value) override {
+    return Serve<kIo, 18>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcData32(place, value); },
+                          [&] { return A(BytesToJson(place, 4)); });
+  }
+  int32_t GetPlcData32(const void* place) override {
+    return Serve<kIo, 19>(&name_, [&] { return A(BytesToJson(place, 4)); },
+                          [&] { return m_->GetPlcData32(place); });
+  }
+  int32_t SetPlcData16(void* place, int32_t value) override {
+    return Serve<kIo, 20>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcData16(place, value); },
+                          [&] { return A(BytesToJson(place, 2)); });
+  }
+  int16_t GetPlcData16(const void* place) override {
+    return Serve<kIo, 21>(&name_, [&] { return A(BytesToJson(place, 2)); },
+                          [&] { return m_->GetPlcData16(place); });
+  }
+  int32_t SetPlcDataReal(void* place, double value) override {
+    return Serve<kIo, 22>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcDataReal(place, value); },
+                          [&] { return A(BytesToJson(place, 8)); });
+  }
+  double GetPlcDataReal(const void* place) override {
+    return Serve<kIo, 23>(&name_, [&] { return A(BytesToJson(place, 8)); },
+                          [&] { return m_->GetPlcDataReal(place); });
+  }
+  int32_t SetPollingState(int32_t state) override {
+    return Serve<kIo, 24>(&name_, [&] { return A(state); }, [&] { return m_->SetPollingState(state); });
+  }
+  int32_t GetPollingState() override {
+    return Serve<kIo, 25>(&name_, [&] { return A(); }, [&] { return m_->GetPollingState(); });
+  }
+
+ private:
+  static Json Present(const void* block) { return block != nullptr ? Json("block") : Json(); }
+  static size_t Words(int32_t count) { return count > 0 ? 2 * static_cast<size_t>(count) : 0; }
+
+  IoModule* const m_;
+  const std::string name_;
+};
+
+}  // namespace
+
+// The front of a channel of the model; fronts are never destroyed.
+IoModule* ChannelFront(IoModule* model, const wchar_t* name) {
+  static auto* fronts = new std::map<IoModule*, std::unique_ptr<FrontIo>>;
+  static auto* mutex = new std::mutex;
+  std::lock_guard<std::mutex> guard(*mutex);
+  auto& front = (*fronts)[model];
+  if (!front) front = std::make_unique<FrontIo>(model, ToUtf8(name));
+  return front.get();
+}
+
+}  // namespace msc::sim::front
