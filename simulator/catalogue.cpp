@@ -106,12 +106,6 @@ const ItemKind* Item(int32_t item) {
                                                                : nullptr;
 }
 
-int32_t Info(const ItemKind& kind, int32_t number) {
-  return number >= 0 && static_cast<size_t>(number) < kind.info.size()
-             ? kind.info[static_cast<size_t>(number)]
-             : 0;
-}
-
 }  // namespace
 
 int32_t SimCore::GetItemCount() {
@@ -122,7 +116,7 @@ int32_t SimCore::GetItemCount() {
 int32_t SimCore::GetItemInfo(int32_t item, int32_t kind) {
   Lock guard(ControllerMutex());
   const ItemKind* k = Item(item);
-  return k != nullptr ? Info(*k, kind) : 0;
+  return k != nullptr ? k->Info(kind) : 0;
 }
 
 int32_t SimCore::GetItemTitle(int32_t item, wchar_t* buffer) {

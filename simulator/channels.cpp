@@ -193,16 +193,8 @@ IoModule* SimCore::GetIoModule(const wchar_t* name) {
   return ChannelHandle(name);
 }
 
-int32_t SimCore::RunOut(int32_t value) {
-  Lock guard(ControllerMutex());
-  TheController().runOut = value;
-  return 0;
-}
+int32_t SimCore::RunOut(int32_t value) { return SetField(&Controller::runOut, value); }
 
-int32_t SimCore::ErrorOut(int32_t value) {
-  Lock guard(ControllerMutex());
-  TheController().errorOut = value;
-  return 0;
-}
+int32_t SimCore::ErrorOut(int32_t value) { return SetField(&Controller::errorOut, value); }
 
 }  // namespace msc::sim::model

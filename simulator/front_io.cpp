@@ -73,28 +73,22 @@ class FrontIo final : public IoModule {
         [&] { return A(BytesToJson(block, Words(count))); });
   }
   int32_t SetPlcData32(void* place, int32_t value) override {
-    return Serve<kIo, 18>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcData32(place, value); },
-                          [&] { return A(BytesToJson(place, 4)); });
+    return SetPlc<18, 4>(place, value, &IoModule::SetPlcData32);
   }
   int32_t GetPlcData32(const void* place) override {
-    return Serve<kIo, 19>(&name_, [&] { return A(BytesToJson(place, 4)); },
-                          [&] { return m_->GetPlcData32(place); });
+    return GetPlc<19, 4>(place, &IoModule::GetPlcData32);
   }
   int32_t SetPlcData16(void* place, int32_t value) override {
-    return Serve<kIo, 20>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcData16(place, value); },
-                          [&] { return A(BytesToJson(place, 2)); });
+    return SetPlc<20, 2>(place, value, &IoModule::SetPlcData16);
   }
   int16_t GetPlcData16(const void* place) override {
-    return Serve<kIo, 21>(&name_, [&] { return A(BytesToJson(place, 2)); },
-                          [&] { return m_->GetPlcData16(place); });
+    return GetPlc<21, 2>(place, &IoModule::GetPlcData16);
   }
   int32_t SetPlcDataReal(void* place, double value) override {
-    return Serve<kIo, 22>(&name_, [&] { return A(value); }, [&] { return m_->SetPlcDataReal(place, value); },
-                          [&] { return A(BytesToJson(place, 8)); });
+    return SetPlc<22, 8>(place, value, &IoModule::SetPlcDataReal);
   }
   double GetPlcDataReal(const void* place) override {
-    return Serve<kIo, 23>(&name_, [&] { return A(BytesToJson(place, 8)); },
-                          [&] { return m_->GetPlcDataReal(place); });
+    return GetPlc<23, 8>(place, &IoModule::GetPlcDataReal);
   }
   int32_t SetPollingState(int32_t state) override {
     return Serve<kIo, 24>(&name_, [&] { return A(state); }, [&] { return m_->SetPollingState(state); });
@@ -104,6 +98,18 @@ class FrontIo final : public IoModule {
   }
 
  private:
+  // PLC data: the value goes in and the place's kBytes come out, or the
+  // place's bytes go in and the value comes out.
+  template <int kSlot, size_t kBytes, class T>
+  int32_t SetPlc(void* place, T value, int32_t (IoModule::*set)(void*, T)) {
+    return Serve<kIo, kSlot>(&name_, [&] { return A(value); }, [&] { return (m_->*set)(place, value); },
+                             [&] { return A(BytesToJson(place, kBytes)); });
+  }
+  template <int kSlot, size_t kBytes, class R>
+  R GetPlc(const void* place, R (IoModule::*get)(const void*)) {
+    return Serve<kIo, kSlot>(&name_, [&] { return A(BytesToJson(place, kBytes)); },
+                             [&] { return (m_->*get)(place); });
+  }
   static Json Present(const void* block) { return block != nullptr ? Json("block") : Json(); }
   static size_t Words(int32_t count) { return count > 0 ? 2 * static_cast<size_t>(count) : 0; }
 

@@ -52,24 +52,15 @@ int32_t MeasureScene() {
 }  // namespace
 
 int32_t SimCore::MeasureProc(int32_t unit) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr) return kFailed;
-  Controller::Measure(*u);
-  return 0;
+  return WithUnit(unit, [](Unit& u) {
+    Controller::Measure(u);
+    return 0;
+  });
 }
 
-int32_t SimCore::MeasureStart() {
-  Lock guard(ControllerMutex());
-  TheController().measuring = true;
-  return 0;
-}
+int32_t SimCore::MeasureStart() { return SetField(&Controller::measuring, true); }
 
-int32_t SimCore::MeasureStop(int32_t) {
-  Lock guard(ControllerMutex());
-  TheController().measuring = false;
-  return 0;
-}
+int32_t SimCore::MeasureStop(int32_t) { return SetField(&Controller::measuring, false); }
 
 int32_t SimCore::Measure(int32_t) { return MeasureScene(); }
 
@@ -85,31 +76,26 @@ int32_t SimCore::TestMeasure(int32_t mode, int32_t, const wchar_t*, int32_t, int
 
 int32_t SimCore::ImageUpdate() { return 0; }
 
-int32_t SimCore::SetMeasureOut(int32_t value) {
-  Lock guard(ControllerMutex());
-  TheController().measureOut = value;
-  return 0;
-}
+int32_t SimCore::SetMeasureOut(int32_t value) { return SetField(&Controller::measureOut, value); }
 
-int32_t SimCore::GetMeasureOut() {
-  Lock guard(ControllerMutex());
-  return TheController().measureOut;
-}
+int32_t SimCore::GetMeasureOut() { return GetField(&Controller::measureOut); }
 
+// A unit that is not there, or has no judgement, judges 0.
 int32_t SimHost::GetUnitJudge(int32_t unit) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr) return 0;
-  const auto it = u->data.find(kJudgeItem);
-  return it != u->data.end() ? it->second.GetIntValue() : 0;
+  return WithUnit(
+      unit,
+      [](Unit& u) {
+        const auto it = u.data.find(kJudgeItem);
+        return it != u.data.end() ? it->second.GetIntValue() : 0;
+      },
+      0);
 }
 
 int32_t SimHost::ClearMeasureData(int32_t unit) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr) return kFailed;
-  Controller::ClearMeasurement(*u);
-  return 0;
+  return WithUnit(unit, [](Unit& u) {
+    Controller::ClearMeasurement(u);
+    return 0;
+  });
 }
 
 int32_t SimHost::ClearAllMeasureData(int32_t) {

@@ -33,6 +33,12 @@ struct ItemKind {
   // number n is the item named "#n".
   std::vector<std::wstring> data;
   std::vector<int32_t> info;  // ItemInfo and UnitInfo by number; 0 beyond
+
+  int32_t Info(int32_t number) const {
+    return number >= 0 && static_cast<size_t>(number) < info.size()
+               ? info[static_cast<size_t>(number)]
+               : 0;
+  }
 };
 
 struct Unit {

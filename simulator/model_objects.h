@@ -39,6 +39,28 @@ inline bool GroupInRange(const Controller& c, int32_t group) {
   return group >= 0 && group < c.groupCount;
 }
 
+// A setting of the controller set, or read, under its lock.
+template <class T, class V>
+int32_t SetField(T Controller::*field, V value) {
+  Lock guard(ControllerMutex());
+  TheController().*field = value;
+  return 0;
+}
+template <class T>
+T GetField(T Controller::*field) {
+  Lock guard(ControllerMutex());
+  return TheController().*field;
+}
+
+// Runs fn on a unit of the current scene under the controller's lock; a
+// unit that is not there gets the answer absent.
+template <class Fn>
+int32_t WithUnit(int32_t unit, Fn&& fn, int32_t absent = kFailed) {
+  Lock guard(ControllerMutex());
+  Unit* u = TheController().FindUnit(unit);
+  return u != nullptr ? fn(*u) : absent;
+}
+
 // The handle of a channel name (channels.cpp); handles are never destroyed.
 IoModule* ChannelHandle(const std::wstring& name);
 

@@ -72,15 +72,9 @@ int32_t SimCore::GetSceneGroupTitle(int32_t group, wchar_t* buffer, int32_t* cap
   return TextResult(c.groups[group].title, buffer, capacity);
 }
 
-int32_t SimCore::GetSceneGroupCount() {
-  Lock guard(ControllerMutex());
-  return TheController().groupCount;
-}
+int32_t SimCore::GetSceneGroupCount() { return GetField(&Controller::groupCount); }
 
-int32_t SimCore::GetSceneGroupNo() {
-  Lock guard(ControllerMutex());
-  return TheController().group;
-}
+int32_t SimCore::GetSceneGroupNo() { return GetField(&Controller::group); }
 
 int32_t SimCore::ChangeScene(int32_t scene) {
   Lock guard(ControllerMutex());
@@ -132,15 +126,9 @@ int32_t SimCore::GetSceneDescription(int32_t scene, wchar_t* buffer, int32_t* ca
   return GetSceneText(scene, buffer, capacity, &Scene::description);
 }
 
-int32_t SimCore::GetSceneCount() {
-  Lock guard(ControllerMutex());
-  return TheController().sceneCount;
-}
+int32_t SimCore::GetSceneCount() { return GetField(&Controller::sceneCount); }
 
-int32_t SimCore::GetSceneNo() {
-  Lock guard(ControllerMutex());
-  return TheController().scene;
-}
+int32_t SimCore::GetSceneNo() { return GetField(&Controller::scene); }
 
 int32_t SimHost::SetSceneData(const wchar_t* name, AnyType* value) {
   Lock guard(ControllerMutex());

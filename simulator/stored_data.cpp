@@ -19,6 +19,13 @@ int32_t Add(DataItems& data, const wchar_t* name, const AnyType* value) {
   return 0;
 }
 
+// A file operation on the controller under its lock; false is kFailed.
+template <class Fn>
+int32_t FileCall(Fn&& fn) {
+  Lock guard(ControllerMutex());
+  return Status(fn(TheController()));
+}
+
 }  // namespace
 
 int32_t SimCore::SetSystemData(const wchar_t* section, const wchar_t* name, AnyType* value) {
@@ -46,70 +53,61 @@ int32_t SimCore::AddSystemData(const wchar_t* section, const wchar_t* name, AnyT
 }
 
 int32_t SimCore::SaveSystemData(const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  return Status(files::SaveSystem(TheController(), file));
+  return FileCall([&](Controller& c) { return files::SaveSystem(c, file); });
 }
 
 int32_t SimCore::LoadSystemData(const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  return Status(files::LoadSystem(TheController(), file));
+  return FileCall([&](Controller& c) { return files::LoadSystem(c, file); });
 }
 
 int32_t SimCore::SaveSceneGroup(int32_t group, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(GroupInRange(c, group) && files::SaveGroup(c, group, file));
+  return FileCall(
+      [&](Controller& c) { return GroupInRange(c, group) && files::SaveGroup(c, group, file); });
 }
 
 int32_t SimCore::LoadSceneGroup(int32_t group, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(GroupInRange(c, group) && files::LoadGroup(c, group, file));
+  return FileCall(
+      [&](Controller& c) { return GroupInRange(c, group) && files::LoadGroup(c, group, file); });
 }
 
 int32_t SimCore::SaveScene(int32_t scene, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(SceneInRange(c, scene) && files::SaveScene(c, scene, file));
+  return FileCall(
+      [&](Controller& c) { return SceneInRange(c, scene) && files::SaveScene(c, scene, file); });
 }
 
 int32_t SimCore::LoadScene(int32_t scene, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(SceneInRange(c, scene) && files::LoadScene(c, scene, file));
+  return FileCall(
+      [&](Controller& c) { return SceneInRange(c, scene) && files::LoadScene(c, scene, file); });
 }
 
 int32_t SimCore::SaveUnitData(int32_t group, int32_t scene, int32_t unit, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(GroupInRange(c, group) && SceneInRange(c, scene) &&
-                files::SaveUnit(c, group, scene, unit, file));
+  return FileCall([&](Controller& c) {
+    return GroupInRange(c, group) && SceneInRange(c, scene) &&
+           files::SaveUnit(c, group, scene, unit, file);
+  });
 }
 
 int32_t SimCore::LoadUnitData(int32_t group, int32_t scene, int32_t unit, int32_t mode,
                               const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  return Status(GroupInRange(c, group) && SceneInRange(c, scene) &&
-                files::LoadUnit(c, group, scene, unit, mode != 0, file));
+  return FileCall([&](Controller& c) {
+    return GroupInRange(c, group) && SceneInRange(c, scene) &&
+           files::LoadUnit(c, group, scene, unit, mode != 0, file);
+  });
 }
 
 int32_t SimCore::SaveBackupData(const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  return Status(files::SaveBackup(TheController(), file));
+  return FileCall([&](Controller& c) { return files::SaveBackup(c, file); });
 }
 
 int32_t SimCore::LoadBackupData(const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  return Status(files::LoadBackup(TheController(), file));
+  return FileCall([&](Controller& c) { return files::LoadBackup(c, file); });
 }
 
 int32_t SimCore::SaveData() { return 0; }
 
 int32_t SimCore::ScreenCapture(const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  const Controller& c = TheController();
-  return Status(files::WriteImage(file, c.imageWidth, c.imageHeight));
+  return FileCall(
+      [&](Controller& c) { return files::WriteImage(file, c.imageWidth, c.imageHeight); });
 }
 
 int32_t SimCore::SetGlobalData(const wchar_t* name, AnyType* value) {
@@ -128,9 +126,8 @@ int32_t SimCore::AddGlobalData(const wchar_t* name, AnyType* value) {
 }
 
 int32_t SimCore::SaveImage(int32_t, const wchar_t* file) {
-  Lock guard(ControllerMutex());
-  const Controller& c = TheController();
-  return Status(files::WriteImage(file, c.imageWidth, c.imageHeight));
+  return FileCall(
+      [&](Controller& c) { return files::WriteImage(file, c.imageWidth, c.imageHeight); });
 }
 
 }  // namespace msc::sim::model

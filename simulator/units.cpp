@@ -50,6 +50,20 @@ int32_t WithItem(int32_t unit, Item item, Fn&& fn) {
   return fn(*u, name);
 }
 
+// A unit's data item, named or numbered, stored or fetched.
+template <class Item>
+int32_t StoreItem(int32_t unit, Item item, const AnyType* value) {
+  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
+    return Store(u.data, name.c_str(), value);
+  });
+}
+template <class Item>
+int32_t FetchItem(int32_t unit, Item item, AnyType* value) {
+  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
+    return Fetch(u.data, name.c_str(), value);
+  });
+}
+
 // Puts a unit at number: inserted before it, or replacing it; number may
 // be the count, which adds at the end.
 int32_t Place(std::vector<Unit>& units, int32_t number, Unit&& unit, bool insert) {
@@ -154,71 +168,59 @@ int32_t SimHost::GetUnitNo(const wchar_t* name) {
 }
 
 int32_t SimHost::SetUnitData(int32_t unit, const wchar_t* item, AnyType* value) {
-  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
-    return Store(u.data, name.c_str(), value);
-  });
+  return StoreItem(unit, item, value);
 }
 
 int32_t SimHost::SetUnitDataByNo(int32_t unit, int32_t item, AnyType* value) {
-  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
-    return Store(u.data, name.c_str(), value);
-  });
+  return StoreItem(unit, item, value);
 }
 
 int32_t SimHost::GetUnitData(int32_t unit, const wchar_t* item, AnyType* value) {
-  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
-    return Fetch(u.data, name.c_str(), value);
-  });
+  return FetchItem(unit, item, value);
 }
 
 int32_t SimHost::GetUnitDataByNo(int32_t unit, int32_t item, AnyType* value) {
-  return WithItem(unit, item, [&](Unit& u, const std::wstring& name) {
-    return Fetch(u.data, name.c_str(), value);
-  });
+  return FetchItem(unit, item, value);
 }
 
 // A figure block starts with its length in bytes (a 16-bit word, itself
 // included).
 int32_t SimHost::SetUnitFigure(int32_t unit, int32_t figure, const void* block) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr || block == nullptr) return kFailed;
-  const auto* bytes = static_cast<const uint8_t*>(block);
-  const size_t length = static_cast<size_t>(bytes[0] | (bytes[1] << 8));
-  if (length < 2) return kFailed;
-  u->figures[figure] = Bytes(bytes, bytes + length);
-  return 0;
+  return WithUnit(unit, [&](Unit& u) {
+    if (block == nullptr) return kFailed;
+    const auto* bytes = static_cast<const uint8_t*>(block);
+    const size_t length = static_cast<size_t>(bytes[0] | (bytes[1] << 8));
+    if (length < 2) return kFailed;
+    u.figures[figure] = Bytes(bytes, bytes + length);
+    return 0;
+  });
 }
 
 int32_t SimHost::GetUnitFigure(int32_t unit, int32_t figure, int32_t* place, void* buffer) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr || buffer == nullptr) return kFailed;
-  const auto it = u->figures.find(figure);
-  if (it == u->figures.end()) return kFailed;
-  std::memcpy(buffer, it->second.data(), it->second.size());
-  if (place != nullptr) *place = static_cast<int32_t>(it->second.size());
-  return 0;
+  return WithUnit(unit, [&](Unit& u) {
+    if (buffer == nullptr) return kFailed;
+    const auto it = u.figures.find(figure);
+    if (it == u.figures.end()) return kFailed;
+    std::memcpy(buffer, it->second.data(), it->second.size());
+    if (place != nullptr) *place = static_cast<int32_t>(it->second.size());
+    return 0;
+  });
 }
 
 int32_t SimHost::SetUnitTitle(int32_t unit, const wchar_t* title) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  if (u == nullptr || title == nullptr) return kFailed;
-  u->title = title;
-  return 0;
+  return WithUnit(unit, [&](Unit& u) {
+    if (title == nullptr) return kFailed;
+    u.title = title;
+    return 0;
+  });
 }
 
 int32_t SimHost::GetUnitTitle(int32_t unit, wchar_t* buffer, int32_t* capacity) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  return u != nullptr ? TextResult(u->title, buffer, capacity) : kFailed;
+  return WithUnit(unit, [&](Unit& u) { return TextResult(u.title, buffer, capacity); });
 }
 
 int32_t SimHost::GetUnitItemIdent(int32_t unit, wchar_t* buffer) {
-  Lock guard(ControllerMutex());
-  Unit* u = TheController().FindUnit(unit);
-  return u != nullptr ? TextResult(u->kind, buffer) : kFailed;
+  return WithUnit(unit, [&](Unit& u) { return TextResult(u.kind, buffer); });
 }
 
 int32_t SimHost::GetUnitInfo(int32_t unit, int32_t item) {
@@ -226,8 +228,7 @@ int32_t SimHost::GetUnitInfo(int32_t unit, int32_t item) {
   Controller& c = TheController();
   Unit* u = c.FindUnit(unit);
   const ItemKind* kind = u != nullptr ? c.FindKind(u->kind) : nullptr;
-  if (kind == nullptr || item < 0 || static_cast<size_t>(item) >= kind->info.size()) return 0;
-  return kind->info[static_cast<size_t>(item)];
+  return kind != nullptr ? kind->Info(item) : 0;
 }
 
 }  // namespace msc::sim::model

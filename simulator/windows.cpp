@@ -1,6 +1,8 @@
 // Display settings: the image, text, judgement and time windows, the unit on
 // display and the camera image's size. Refreshing draws nothing here.
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "macro_sc/host.h"
 #include "model.h"
@@ -8,32 +10,34 @@
 
 namespace msc::sim::model {
 
+namespace {
+
+// The judgement and the time window: the controller has only window 0 of each.
+int32_t SetThreeSettings(std::array<int32_t, 3> Controller::*settings, int32_t window, int32_t a1,
+                         int32_t a2, int32_t a3) {
+  if (window != 0) return kFailed;
+  return SetField(settings, std::array<int32_t, 3>{a1, a2, a3});
+}
+
+}  // namespace
+
 int32_t SimCore::RefreshImageWindow(int32_t) { return 0; }
 
 int32_t SimCore::RefreshTextWindow() { return 0; }
 
 int32_t SimCore::SetJudgeWindow(int32_t window, int32_t a1, int32_t a2, int32_t a3) {
-  Lock guard(ControllerMutex());
-  if (window != 0) return kFailed;
-  TheController().judgeWindow = {a1, a2, a3};
-  return 0;
+  return SetThreeSettings(&Controller::judgeWindow, window, a1, a2, a3);
 }
 
 int32_t SimCore::RefreshJudgeWindow() { return 0; }
 
 int32_t SimCore::SetTimeWindow(int32_t window, int32_t a1, int32_t a2, int32_t a3) {
-  Lock guard(ControllerMutex());
-  if (window != 0) return kFailed;
-  TheController().timeWindow = {a1, a2, a3};
-  return 0;
+  return SetThreeSettings(&Controller::timeWindow, window, a1, a2, a3);
 }
 
 int32_t SimCore::RefreshTimeWindow() { return 0; }
 
-int32_t SimHost::GetImageFormat(int32_t, int32_t) {
-  Lock guard(ControllerMutex());
-  return TheController().imageFormat;
-}
+int32_t SimHost::GetImageFormat(int32_t, int32_t) { return GetField(&Controller::imageFormat); }
 
 int32_t SimHost::GetImageSize(int32_t, int32_t, int32_t* width, int32_t* height) {
   Lock guard(ControllerMutex());
@@ -83,15 +87,8 @@ int32_t SimHost::GetTextWindow(int32_t* a1, int32_t* a2, int32_t* a3, int32_t* a
   return 0;
 }
 
-int32_t SimHost::SetDisplayUnitNo(int32_t unit) {
-  Lock guard(ControllerMutex());
-  TheController().displayUnit = unit;
-  return 0;
-}
+int32_t SimHost::SetDisplayUnitNo(int32_t unit) { return SetField(&Controller::displayUnit, unit); }
 
-int32_t SimHost::GetDisplayUnitNo() {
-  Lock guard(ControllerMutex());
-  return TheController().displayUnit;
-}
+int32_t SimHost::GetDisplayUnitNo() { return GetField(&Controller::displayUnit); }
 
 }  // namespace msc::sim::model
