@@ -75,6 +75,15 @@ int32_t Place(std::vector<Unit>& units, int32_t number, Unit&& unit, bool insert
   return 0;
 }
 
+// A new unit of a kind at number of the current scene, as Place puts it.
+int32_t PlaceNew(int32_t number, const wchar_t* kind, bool insert) {
+  Lock guard(ControllerMutex());
+  Controller& c = TheController();
+  Unit fresh;
+  if (kind == nullptr || !c.MakeUnit(kind, fresh)) return kFailed;
+  return Place(c.CurrentScene().units, number, std::move(fresh), insert);
+}
+
 int32_t CopyInto(const std::vector<Unit>& source, int32_t from, int32_t to, int32_t mode) {
   if (from < 0 || static_cast<size_t>(from) >= source.size()) return kFailed;
   Unit copy = source[static_cast<size_t>(from)];
@@ -103,19 +112,11 @@ int32_t SimHost::CheckUnit(int32_t unit) {
 // A unit number up to the count: the unit there is replaced, or the new
 // one is added at the end.
 int32_t SimHost::AssignUnit(int32_t unit, const wchar_t* kind) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  Unit fresh;
-  if (kind == nullptr || !c.MakeUnit(kind, fresh)) return kFailed;
-  return Place(c.CurrentScene().units, unit, std::move(fresh), false);
+  return PlaceNew(unit, kind, false);
 }
 
 int32_t SimHost::InsertUnit(int32_t unit, const wchar_t* kind) {
-  Lock guard(ControllerMutex());
-  Controller& c = TheController();
-  Unit fresh;
-  if (kind == nullptr || !c.MakeUnit(kind, fresh)) return kFailed;
-  return Place(c.CurrentScene().units, unit, std::move(fresh), true);
+  return PlaceNew(unit, kind, true);
 }
 
 int32_t SimHost::DeleteUnit(int32_t unit) {

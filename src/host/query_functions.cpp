@@ -97,21 +97,23 @@ ErrNo UnitValue(Value* args, ExecFrame& f, AnyType& value) noexcept {
   return h->GetUnitData(unit, name.c_str(), &value) == 0 ? kOk : kErrIllegalCall;
 }
 
-// Integer queries of the core services and the host interface.
-template <class Call>
-ErrNo CoreInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  CoreServices* core = CoreOf(f);
-  if (core == nullptr) return kErrIllegalCall;
-  result.SetInteger(call(*core));
+// Integer queries of the core services and the host interface; a host
+// without the object fails the call.
+template <class Object, class Call>
+ErrNo ObjectInteger(Object* object, Value& result, Call&& call) noexcept {
+  if (object == nullptr) return kErrIllegalCall;
+  result.SetInteger(call(*object));
   return kOk;
 }
 
 template <class Call>
+ErrNo CoreInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
+  return ObjectInteger(CoreOf(f), result, call);
+}
+
+template <class Call>
 ErrNo HostInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  HostInterface* h = HostOf(f);
-  if (h == nullptr) return kErrIllegalCall;
-  result.SetInteger(call(*h));
-  return kOk;
+  return ObjectInteger(HostOf(f), result, call);
 }
 
 // Scene texts: core operations taking a number, a buffer and its capacity.
