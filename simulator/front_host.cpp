@@ -19,46 +19,44 @@ class FrontHost final : public HostInterface {
   explicit FrontHost(HostInterface* model) : m_(model) {}
 
   int32_t SetSceneData(const wchar_t* name, AnyType* value) override {
-    return Serve<kHost, 7>(nullptr, [&] { return A(name, value); }, [&] { return m_->SetSceneData(name, value); });
+    return Pass<kHost, 7>(nullptr, m_, &HostInterface::SetSceneData, name, value);
   }
   int32_t GetSceneData(const wchar_t* name, AnyType* value) override {
     return Serve<kHost, 8>(nullptr, [&] { return A(name); }, [&] { return m_->GetSceneData(name, value); },
                            [&] { return A(value); });
   }
   int32_t CheckUnit(int32_t unit) override {
-    return Serve<kHost, 9>(nullptr, [&] { return A(unit); }, [&] { return m_->CheckUnit(unit); });
+    return Pass<kHost, 9>(nullptr, m_, &HostInterface::CheckUnit, unit);
   }
   int32_t AssignUnit(int32_t unit, const wchar_t* kind) override {
-    return Serve<kHost, 10>(nullptr, [&] { return A(unit, kind); }, [&] { return m_->AssignUnit(unit, kind); });
+    return Pass<kHost, 10>(nullptr, m_, &HostInterface::AssignUnit, unit, kind);
   }
   int32_t InsertUnit(int32_t unit, const wchar_t* kind) override {
-    return Serve<kHost, 11>(nullptr, [&] { return A(unit, kind); }, [&] { return m_->InsertUnit(unit, kind); });
+    return Pass<kHost, 11>(nullptr, m_, &HostInterface::InsertUnit, unit, kind);
   }
   int32_t DeleteUnit(int32_t unit) override {
-    return Serve<kHost, 12>(nullptr, [&] { return A(unit); }, [&] { return m_->DeleteUnit(unit); });
+    return Pass<kHost, 12>(nullptr, m_, &HostInterface::DeleteUnit, unit);
   }
   int32_t CopyUnitEx(int32_t a1, int32_t a2, int32_t a3, int32_t a4) override {
-    return Serve<kHost, 13>(nullptr, [&] { return A(a1, a2, a3, a4); }, [&] { return m_->CopyUnitEx(a1, a2, a3, a4); });
+    return Pass<kHost, 13>(nullptr, m_, &HostInterface::CopyUnitEx, a1, a2, a3, a4);
   }
   int32_t CopyUnit(int32_t a1, int32_t a2, int32_t a3) override {
-    return Serve<kHost, 14>(nullptr, [&] { return A(a1, a2, a3); }, [&] { return m_->CopyUnit(a1, a2, a3); });
+    return Pass<kHost, 14>(nullptr, m_, &HostInterface::CopyUnit, a1, a2, a3);
   }
   int32_t MoveUnit(int32_t from, int32_t to) override {
-    return Serve<kHost, 15>(nullptr, [&] { return A(from, to); }, [&] { return m_->MoveUnit(from, to); });
+    return Pass<kHost, 15>(nullptr, m_, &HostInterface::MoveUnit, from, to);
   }
   int32_t GetUnitCount() override {
-    return Serve<kHost, 17>(nullptr, [&] { return A(); }, [&] { return m_->GetUnitCount(); });
+    return Pass<kHost, 17>(nullptr, m_, &HostInterface::GetUnitCount);
   }
   int32_t GetUnitNo(const wchar_t* name) override {
-    return Serve<kHost, 18>(nullptr, [&] { return A(name); }, [&] { return m_->GetUnitNo(name); });
+    return Pass<kHost, 18>(nullptr, m_, &HostInterface::GetUnitNo, name);
   }
   int32_t SetUnitData(int32_t unit, const wchar_t* item, AnyType* value) override {
-    return Serve<kHost, 19>(nullptr, [&] { return A(unit, item, value); },
-                            [&] { return m_->SetUnitData(unit, item, value); });
+    return Pass<kHost, 19>(nullptr, m_, &HostInterface::SetUnitData, unit, item, value);
   }
   int32_t SetUnitDataByNo(int32_t unit, int32_t item, AnyType* value) override {
-    return Serve<kHost, 20>(nullptr, [&] { return A(unit, item, value); },
-                            [&] { return m_->SetUnitDataByNo(unit, item, value); });
+    return Pass<kHost, 20>(nullptr, m_, &HostInterface::SetUnitDataByNo, unit, item, value);
   }
   int32_t GetUnitData(int32_t unit, const wchar_t* item, AnyType* value) override {
     return Serve<kHost, 21>(nullptr, [&] { return A(unit, item); },
@@ -78,7 +76,7 @@ class FrontHost final : public HostInterface {
                             [&] { return A(P(place), Figure(buffer)); });
   }
   int32_t GetImageFormat(int32_t first, int32_t second) override {
-    return Serve<kHost, 27>(nullptr, [&] { return A(first, second); }, [&] { return m_->GetImageFormat(first, second); });
+    return Pass<kHost, 27>(nullptr, m_, &HostInterface::GetImageFormat, first, second);
   }
   int32_t GetImageSize(int32_t first, int32_t second, int32_t* width, int32_t* height) override {
     return Serve<kHost, 28>(nullptr, [&] { return A(first, second); },
@@ -86,7 +84,7 @@ class FrontHost final : public HostInterface {
                             [&] { return A(P(width), P(height)); });
   }
   int32_t SetUnitTitle(int32_t unit, const wchar_t* title) override {
-    return Serve<kHost, 29>(nullptr, [&] { return A(unit, title); }, [&] { return m_->SetUnitTitle(unit, title); });
+    return Pass<kHost, 29>(nullptr, m_, &HostInterface::SetUnitTitle, unit, title);
   }
   int32_t GetUnitTitle(int32_t unit, wchar_t* buffer, int32_t* capacity) override {
     return Serve<kHost, 30>(nullptr, [&] { return A(unit); }, [&] { return m_->GetUnitTitle(unit, buffer, capacity); },
@@ -97,22 +95,21 @@ class FrontHost final : public HostInterface {
                             [&] { return A(buffer); });
   }
   int32_t GetUnitInfo(int32_t unit, int32_t item) override {
-    return Serve<kHost, 32>(nullptr, [&] { return A(unit, item); }, [&] { return m_->GetUnitInfo(unit, item); });
+    return Pass<kHost, 32>(nullptr, m_, &HostInterface::GetUnitInfo, unit, item);
   }
   int32_t GetUnitJudge(int32_t unit) override {
-    return Serve<kHost, 33>(nullptr, [&] { return A(unit); }, [&] { return m_->GetUnitJudge(unit); });
+    return Pass<kHost, 33>(nullptr, m_, &HostInterface::GetUnitJudge, unit);
   }
   int32_t ClearMeasureData(int32_t unit) override {
-    return Serve<kHost, 34>(nullptr, [&] { return A(unit); }, [&] { return m_->ClearMeasureData(unit); });
+    return Pass<kHost, 34>(nullptr, m_, &HostInterface::ClearMeasureData, unit);
   }
   int32_t ClearAllMeasureData(int32_t value) override {
-    return Serve<kHost, 35>(nullptr, [&] { return A(value); }, [&] { return m_->ClearAllMeasureData(value); });
+    return Pass<kHost, 35>(nullptr, m_, &HostInterface::ClearAllMeasureData, value);
   }
   int32_t SetImageWindow(int32_t window, int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
                          int32_t a6, double a7, int32_t a8, int32_t a9, int32_t a10,
                          int32_t a11) override {
-    return Serve<kHost, 36>(nullptr, [&] { return A(window, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11); },
-                            [&] { return m_->SetImageWindow(window, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11); });
+    return Pass<kHost, 36>(nullptr, m_, &HostInterface::SetImageWindow, window, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11);
   }
   int32_t GetImageWindow(int32_t window, int32_t* a1, int32_t* a2, int32_t* a3, int32_t* a4,
                          int32_t* a5, int32_t* a6, double* a7, int32_t* a8, int32_t* a9,
@@ -123,17 +120,17 @@ class FrontHost final : public HostInterface {
         [&] { return A(P(a1), P(a2), P(a3), P(a4), P(a5), P(a6), P(a7), P(a8), P(a9), P(a10), P(a11)); });
   }
   int32_t SetTextWindow(int32_t a1, int32_t a2, int32_t a3, int32_t a4) override {
-    return Serve<kHost, 39>(nullptr, [&] { return A(a1, a2, a3, a4); }, [&] { return m_->SetTextWindow(a1, a2, a3, a4); });
+    return Pass<kHost, 39>(nullptr, m_, &HostInterface::SetTextWindow, a1, a2, a3, a4);
   }
   int32_t GetTextWindow(int32_t* a1, int32_t* a2, int32_t* a3, int32_t* a4) override {
     return Serve<kHost, 40>(nullptr, [&] { return A(); }, [&] { return m_->GetTextWindow(a1, a2, a3, a4); },
                             [&] { return A(P(a1), P(a2), P(a3), P(a4)); });
   }
   int32_t SetDisplayUnitNo(int32_t unit) override {
-    return Serve<kHost, 41>(nullptr, [&] { return A(unit); }, [&] { return m_->SetDisplayUnitNo(unit); });
+    return Pass<kHost, 41>(nullptr, m_, &HostInterface::SetDisplayUnitNo, unit);
   }
   int32_t GetDisplayUnitNo() override {
-    return Serve<kHost, 42>(nullptr, [&] { return A(); }, [&] { return m_->GetDisplayUnitNo(); });
+    return Pass<kHost, 42>(nullptr, m_, &HostInterface::GetDisplayUnitNo);
   }
 
  private:

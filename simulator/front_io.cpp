@@ -35,31 +35,31 @@ class FrontIo final : public IoModule {
         });
   }
   int32_t PutAll(int32_t value) override {
-    return Serve<kIo, 5>(&name_, [&] { return A(value); }, [&] { return m_->PutAll(value); });
+    return Pass<kIo, 5>(&name_, m_, &IoModule::PutAll, value);
   }
   int32_t GetAll() override {
-    return Serve<kIo, 6>(&name_, [&] { return A(); }, [&] { return m_->GetAll(); });
+    return Pass<kIo, 6>(&name_, m_, &IoModule::GetAll);
   }
   int32_t PutPort(int32_t port, int32_t value) override {
-    return Serve<kIo, 7>(&name_, [&] { return A(port, value); }, [&] { return m_->PutPort(port, value); });
+    return Pass<kIo, 7>(&name_, m_, &IoModule::PutPort, port, value);
   }
   int32_t GetPort(int32_t port) override {
-    return Serve<kIo, 8>(&name_, [&] { return A(port); }, [&] { return m_->GetPort(port); });
+    return Pass<kIo, 8>(&name_, m_, &IoModule::GetPort, port);
   }
   int32_t JudgeOut(int32_t value) override {
-    return Serve<kIo, 9>(&name_, [&] { return A(value); }, [&] { return m_->JudgeOut(value); });
+    return Pass<kIo, 9>(&name_, m_, &IoModule::JudgeOut, value);
   }
   int32_t BusyOut(int32_t value) override {
-    return Serve<kIo, 10>(&name_, [&] { return A(value); }, [&] { return m_->BusyOut(value); });
+    return Pass<kIo, 10>(&name_, m_, &IoModule::BusyOut, value);
   }
   int32_t RunOut(int32_t value) override {
-    return Serve<kIo, 11>(&name_, [&] { return A(value); }, [&] { return m_->RunOut(value); });
+    return Pass<kIo, 11>(&name_, m_, &IoModule::RunOut, value);
   }
   int32_t ErrorOut(int32_t value) override {
-    return Serve<kIo, 12>(&name_, [&] { return A(value); }, [&] { return m_->ErrorOut(value); });
+    return Pass<kIo, 12>(&name_, m_, &IoModule::ErrorOut, value);
   }
   int32_t SendString(const char* text) override {
-    return Serve<kIo, 15>(&name_, [&] { return A(text); }, [&] { return m_->SendString(text); });
+    return Pass<kIo, 15>(&name_, m_, &IoModule::SendString, text);
   }
   int32_t WritePlcMemory(int32_t area, int32_t address, int32_t count, const void* block) override {
     return Serve<kIo, 16>(
@@ -91,10 +91,10 @@ class FrontIo final : public IoModule {
     return GetPlc<23, 8>(place, &IoModule::GetPlcDataReal);
   }
   int32_t SetPollingState(int32_t state) override {
-    return Serve<kIo, 24>(&name_, [&] { return A(state); }, [&] { return m_->SetPollingState(state); });
+    return Pass<kIo, 24>(&name_, m_, &IoModule::SetPollingState, state);
   }
   int32_t GetPollingState() override {
-    return Serve<kIo, 25>(&name_, [&] { return A(); }, [&] { return m_->GetPollingState(); });
+    return Pass<kIo, 25>(&name_, m_, &IoModule::GetPollingState);
   }
 
  private:

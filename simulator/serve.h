@@ -100,6 +100,14 @@ auto Serve(const std::string* channel, Args&& args, Call&& call) -> decltype(cal
   return Serve<kTo, kSlot>(channel, std::forward<Args>(args), std::forward<Call>(call), kNoOut);
 }
 
+// A call whose arguments are all inputs and that writes nothing back: the
+// arguments are traced as they are passed on.
+template <To kTo, int kSlot, class Object, class R, class... P, class... T>
+R Pass(const std::string* channel, Object* model, R (Object::*op)(P...), T... args) {
+  return Serve<kTo, kSlot>(channel, [&] { return A(args...); },
+                           [&] { return (model->*op)(args...); });
+}
+
 // The front of a channel of the model (front_io.cpp); fronts are never destroyed.
 IoModule* ChannelFront(IoModule* model, const wchar_t* name);
 
