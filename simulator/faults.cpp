@@ -30,8 +30,6 @@ FaultState& Faults() {
   return *f;
 }
 
-std::atomic<bool> g_faulted{false};
-
 bool ArgsMatch(const Json& wanted, const Json& args) {
   if (wanted.size() > args.size()) return false;
   for (size_t i = 0; i < wanted.size(); ++i)
