@@ -45,8 +45,6 @@ Json P(const T* place) {
   return place != nullptr ? J(*place) : Json();
 }
 
-inline const auto kNoOut = [] { return Json(); };
-
 // --- The trace and the faults ----------------------------------------------
 
 // Set while a trace runs (trace_writer.cpp) and while faults are set
@@ -97,7 +95,8 @@ auto Serve(const std::string* channel, Args&& args, Call&& call, Outs&& outs) ->
 
 template <To kTo, int kSlot, class Args, class Call>
 auto Serve(const std::string* channel, Args&& args, Call&& call) -> decltype(call()) {
-  return Serve<kTo, kSlot>(channel, std::forward<Args>(args), std::forward<Call>(call), kNoOut);
+  return Serve<kTo, kSlot>(channel, std::forward<Args>(args), std::forward<Call>(call),
+                             [] { return Json(); });
 }
 
 // A call whose arguments are all inputs and that writes nothing back: the
