@@ -19,8 +19,7 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 0>(nullptr, m_, &CoreServices::SetSystemData, section, name, value);
   }
   int32_t GetSystemData(const wchar_t* section, const wchar_t* name, AnyType* value) override {
-    return Serve<kCore, 1>(nullptr, [&] { return A(section, name); },
-                           [&] { return m_->GetSystemData(section, name, value); }, [&] { return A(value); });
+    return PassValue<kCore, 1>(m_, &CoreServices::GetSystemData, value, section, name);
   }
   int32_t AddSystemData(const wchar_t* section, const wchar_t* name, AnyType* value) override {
     return Pass<kCore, 2>(nullptr, m_, &CoreServices::AddSystemData, section, name, value);
@@ -38,8 +37,7 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 6>(nullptr, m_, &CoreServices::SetSceneGroupTitle, group, title);
   }
   int32_t GetSceneGroupTitle(int32_t group, wchar_t* buffer, int32_t* capacity) override {
-    return Serve<kCore, 7>(nullptr, [&] { return A(group); },
-                           [&] { return m_->GetSceneGroupTitle(group, buffer, capacity); }, [&] { return A(buffer); });
+    return PassText<kCore, 7>(m_, &CoreServices::GetSceneGroupTitle, group, buffer, capacity);
   }
   int32_t GetSceneGroupCount() override {
     return Pass<kCore, 8>(nullptr, m_, &CoreServices::GetSceneGroupCount);
@@ -60,22 +58,19 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 13>(nullptr, m_, &CoreServices::SetSceneTitle, scene, text);
   }
   int32_t GetSceneTitle(int32_t scene, wchar_t* buffer, int32_t* capacity) override {
-    return Serve<kCore, 14>(nullptr, [&] { return A(scene); },
-                            [&] { return m_->GetSceneTitle(scene, buffer, capacity); }, [&] { return A(buffer); });
+    return PassText<kCore, 14>(m_, &CoreServices::GetSceneTitle, scene, buffer, capacity);
   }
   int32_t SetSceneMaker(int32_t scene, const wchar_t* text) override {
     return Pass<kCore, 15>(nullptr, m_, &CoreServices::SetSceneMaker, scene, text);
   }
   int32_t GetSceneMaker(int32_t scene, wchar_t* buffer, int32_t* capacity) override {
-    return Serve<kCore, 16>(nullptr, [&] { return A(scene); },
-                            [&] { return m_->GetSceneMaker(scene, buffer, capacity); }, [&] { return A(buffer); });
+    return PassText<kCore, 16>(m_, &CoreServices::GetSceneMaker, scene, buffer, capacity);
   }
   int32_t SetSceneDescription(int32_t scene, const wchar_t* text) override {
     return Pass<kCore, 17>(nullptr, m_, &CoreServices::SetSceneDescription, scene, text);
   }
   int32_t GetSceneDescription(int32_t scene, wchar_t* buffer, int32_t* capacity) override {
-    return Serve<kCore, 18>(nullptr, [&] { return A(scene); },
-                            [&] { return m_->GetSceneDescription(scene, buffer, capacity); }, [&] { return A(buffer); });
+    return PassText<kCore, 18>(m_, &CoreServices::GetSceneDescription, scene, buffer, capacity);
   }
   int32_t GetSceneCount() override {
     return Pass<kCore, 19>(nullptr, m_, &CoreServices::GetSceneCount);
@@ -90,12 +85,10 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 22>(nullptr, m_, &CoreServices::GetItemInfo, item, kind);
   }
   int32_t GetItemTitle(int32_t item, wchar_t* buffer) override {
-    return Serve<kCore, 23>(nullptr, [&] { return A(item); }, [&] { return m_->GetItemTitle(item, buffer); },
-                            [&] { return A(buffer); });
+    return PassText<kCore, 23>(m_, &CoreServices::GetItemTitle, item, buffer);
   }
   int32_t GetItemIdent(int32_t item, wchar_t* buffer) override {
-    return Serve<kCore, 24>(nullptr, [&] { return A(item); }, [&] { return m_->GetItemIdent(item, buffer); },
-                            [&] { return A(buffer); });
+    return PassText<kCore, 24>(m_, &CoreServices::GetItemIdent, item, buffer);
   }
   int32_t MeasureProc(int32_t unit) override {
     return Pass<kCore, 34>(nullptr, m_, &CoreServices::MeasureProc, unit);
@@ -213,8 +206,7 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 154>(nullptr, m_, &CoreServices::SetGlobalData, name, value);
   }
   int32_t GetGlobalData(const wchar_t* name, AnyType* value) override {
-    return Serve<kCore, 155>(nullptr, [&] { return A(name); }, [&] { return m_->GetGlobalData(name, value); },
-                             [&] { return A(value); });
+    return PassValue<kCore, 155>(m_, &CoreServices::GetGlobalData, value, name);
   }
   int32_t AddGlobalData(const wchar_t* name, AnyType* value) override {
     return Pass<kCore, 156>(nullptr, m_, &CoreServices::AddGlobalData, name, value);
@@ -223,8 +215,7 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 173>(nullptr, m_, &CoreServices::SaveImage, image, file);
   }
   int32_t GetApplicationPath(int32_t kind, wchar_t* buffer) override {
-    return Serve<kCore, 177>(nullptr, [&] { return A(kind); }, [&] { return m_->GetApplicationPath(kind, buffer); },
-                             [&] { return A(buffer); });
+    return PassText<kCore, 177>(m_, &CoreServices::GetApplicationPath, kind, buffer);
   }
   int32_t ErrorOut(int32_t value) override {
     return Pass<kCore, 178>(nullptr, m_, &CoreServices::ErrorOut, value);
@@ -236,9 +227,7 @@ class FrontCore final : public CoreServices {
     return Pass<kCore, 188>(nullptr, m_, &CoreServices::ExecuteErrorProc, a1, a2);
   }
   int32_t GetApplicationVersion(int32_t kind, wchar_t* buffer, int32_t capacity) override {
-    return Serve<kCore, 191>(nullptr, [&] { return A(kind); },
-                             [&] { return m_->GetApplicationVersion(kind, buffer, capacity); },
-                             [&] { return A(buffer); });
+    return PassText<kCore, 191>(m_, &CoreServices::GetApplicationVersion, kind, buffer, capacity);
   }
 
  private:

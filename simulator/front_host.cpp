@@ -22,8 +22,7 @@ class FrontHost final : public HostInterface {
     return Pass<kHost, 7>(nullptr, m_, &HostInterface::SetSceneData, name, value);
   }
   int32_t GetSceneData(const wchar_t* name, AnyType* value) override {
-    return Serve<kHost, 8>(nullptr, [&] { return A(name); }, [&] { return m_->GetSceneData(name, value); },
-                           [&] { return A(value); });
+    return PassValue<kHost, 8>(m_, &HostInterface::GetSceneData, value, name);
   }
   int32_t CheckUnit(int32_t unit) override {
     return Pass<kHost, 9>(nullptr, m_, &HostInterface::CheckUnit, unit);
@@ -59,12 +58,10 @@ class FrontHost final : public HostInterface {
     return Pass<kHost, 20>(nullptr, m_, &HostInterface::SetUnitDataByNo, unit, item, value);
   }
   int32_t GetUnitData(int32_t unit, const wchar_t* item, AnyType* value) override {
-    return Serve<kHost, 21>(nullptr, [&] { return A(unit, item); },
-                            [&] { return m_->GetUnitData(unit, item, value); }, [&] { return A(value); });
+    return PassValue<kHost, 21>(m_, &HostInterface::GetUnitData, value, unit, item);
   }
   int32_t GetUnitDataByNo(int32_t unit, int32_t item, AnyType* value) override {
-    return Serve<kHost, 22>(nullptr, [&] { return A(unit, item); },
-                            [&] { return m_->GetUnitDataByNo(unit, item, value); }, [&] { return A(value); });
+    return PassValue<kHost, 22>(m_, &HostInterface::GetUnitDataByNo, value, unit, item);
   }
   int32_t SetUnitFigure(int32_t unit, int32_t figure, const void* block) override {
     return Serve<kHost, 23>(nullptr, [&] { return A(unit, figure, Figure(block)); },
@@ -87,12 +84,10 @@ class FrontHost final : public HostInterface {
     return Pass<kHost, 29>(nullptr, m_, &HostInterface::SetUnitTitle, unit, title);
   }
   int32_t GetUnitTitle(int32_t unit, wchar_t* buffer, int32_t* capacity) override {
-    return Serve<kHost, 30>(nullptr, [&] { return A(unit); }, [&] { return m_->GetUnitTitle(unit, buffer, capacity); },
-                            [&] { return A(buffer); });
+    return PassText<kHost, 30>(m_, &HostInterface::GetUnitTitle, unit, buffer, capacity);
   }
   int32_t GetUnitItemIdent(int32_t unit, wchar_t* buffer) override {
-    return Serve<kHost, 31>(nullptr, [&] { return A(unit); }, [&] { return m_->GetUnitItemIdent(unit, buffer); },
-                            [&] { return A(buffer); });
+    return PassText<kHost, 31>(m_, &HostInterface::GetUnitItemIdent, unit, buffer);
   }
   int32_t GetUnitInfo(int32_t unit, int32_t item) override {
     return Pass<kHost, 32>(nullptr, m_, &HostInterface::GetUnitInfo, unit, item);

@@ -107,6 +107,24 @@ R Pass(const std::string* channel, Object* model, R (Object::*op)(P...), T... ar
                            [&] { return (model->*op)(args...); });
 }
 
+// A text query (number, buffer and, for some, the capacity): the number is
+// traced in, the text out.
+template <To kTo, int kSlot, class Object, class... Rest>
+int32_t PassText(Object* model, int32_t (Object::*op)(int32_t, wchar_t*, Rest...), int32_t number,
+                 wchar_t* buffer, Rest... rest) {
+  return Serve<kTo, kSlot>(nullptr, [&] { return A(number); },
+                           [&] { return (model->*op)(number, buffer, rest...); },
+                           [&] { return A(buffer); });
+}
+
+// A value query: the inputs are traced in, the value the last argument
+// receives out.
+template <To kTo, int kSlot, class Object, class Op, class... T>
+int32_t PassValue(Object* model, Op op, AnyType* value, T... in) {
+  return Serve<kTo, kSlot>(nullptr, [&] { return A(in...); },
+                           [&] { return (model->*op)(in..., value); }, [&] { return A(value); });
+}
+
 // The front of a channel of the model (front_io.cpp); fronts are never destroyed.
 IoModule* ChannelFront(IoModule* model, const wchar_t* name);
 
