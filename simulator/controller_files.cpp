@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "sim_internal.h"
 
@@ -88,15 +89,32 @@ bool JsonToBlocks(const Json& json, std::map<int32_t, Bytes>& blocks) {
   });
 }
 
+// Lists (a unit's results, a scene's units) as arrays, each entry by write.
+template <class T, class Fn>
+Json ListToJson(const std::vector<T>& list, Fn&& write) {
+  Json json = Json::array();
+  for (const T& entry : list) json.push_back(write(entry));
+  return json;
+}
+
+// An optional array under key into a list, each entry by read; false when
+// it is no array or an entry is refused.
+template <class T, class Fn>
+bool JsonToList(const Json& json, const char* key, std::vector<T>& list, Fn&& read) {
+  if (!json.contains(key)) return true;
+  if (!json[key].is_array()) return false;
+  for (const Json& entry : json[key])
+    if (!read(entry, list.emplace_back())) return false;
+  return true;
+}
+
 Json UnitToJson(const Unit& u) {
   Json json = Json::object();
   json["kind"] = Text(u.kind);
   json["title"] = Text(u.title);
   json["data"] = ItemsToJson(u.data);
   json["initial"] = ItemsToJson(u.initial);
-  Json results = Json::array();
-  for (const DataItems& r : u.results) results.push_back(ItemsToJson(r));
-  json["results"] = std::move(results);
+  json["results"] = ListToJson(u.results, ItemsToJson);
   json["measured"] = u.measured;
   json["figures"] = BlocksToJson(u.figures);
   json["models"] = BlocksToJson(u.models);
@@ -109,11 +127,7 @@ bool JsonToUnit(const Controller& c, const Json& json, Unit& u) {
     return false;
   if (json.contains("data") && !JsonToItems(json["data"], u.data)) return false;
   if (json.contains("initial") && !JsonToItems(json["initial"], u.initial)) return false;
-  if (json.contains("results")) {
-    if (!json["results"].is_array()) return false;
-    for (const Json& r : json["results"])
-      if (!JsonToItems(r, u.results.emplace_back())) return false;
-  }
+  if (!JsonToList(json, "results", u.results, JsonToItems)) return false;
   if (json.contains("measured")) {
     if (!json["measured"].is_number_unsigned()) return false;
     u.measured = json["measured"].get<uint64_t>();
@@ -129,9 +143,7 @@ Json SceneToJson(const Scene& s) {
   json["maker"] = Text(s.maker);
   json["description"] = Text(s.description);
   json["data"] = ItemsToJson(s.data);
-  Json units = Json::array();
-  for (const Unit& u : s.units) units.push_back(UnitToJson(u));
-  json["units"] = std::move(units);
+  json["units"] = ListToJson(s.units, UnitToJson);
   return json;
 }
 
@@ -140,11 +152,8 @@ bool JsonToScene(const Controller& c, const Json& json, Scene& s) {
       !GetText(json, "description", s.description))
     return false;
   if (json.contains("data") && !JsonToItems(json["data"], s.data)) return false;
-  if (json.contains("units")) {
-    if (!json["units"].is_array()) return false;
-    for (const Json& u : json["units"])
-      if (!JsonToUnit(c, u, s.units.emplace_back())) return false;
-  }
+  const auto readUnit = [&c](const Json& u, Unit& out) { return JsonToUnit(c, u, out); };
+  if (!JsonToList(json, "units", s.units, readUnit)) return false;
   return true;
 }
 

@@ -1,5 +1,5 @@
 // The front of the simulated controller: every call of the engine passes
-// through it on its way to the model (controller.cpp). It answers calls that
+// through it on its way to the model (model_objects.h). It answers calls that
 // a scenario marked to fail, and writes the call trace.
 #pragma once
 
@@ -35,7 +35,7 @@ bool IsCallName(std::string_view name);
 bool IsChannelCall(std::string_view name);
 
 // Calls of the host library functions that reach the controller; the model
-// sides are in controller.cpp.
+// sides are in controller.cpp and measurement.cpp.
 int32_t ModelSetCurrentLine(int32_t line);
 int32_t ModelContinuousMeasure(int32_t on);
 int32_t ModelLanguageString(const wchar_t* key, wchar_t* buffer, int32_t* capacity);

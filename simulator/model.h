@@ -1,7 +1,7 @@
 // The state of the simulated controller: scene groups of scenes of units, the
 // catalogue of processing items, named data, display settings and the I/O
 // channels. One Controller lives for the process; the callback objects of
-// controller.cpp serve it under its lock, a scenario (scenario.cpp) replaces
+// model_objects.h serve it under its lock, a scenario (scenario.cpp) replaces
 // it whole, and the controller files (controller_files.cpp) save and load
 // parts of it.
 #pragma once
@@ -33,6 +33,12 @@ struct ItemKind {
   // number n is the item named "#n".
   std::vector<std::wstring> data;
   std::vector<int32_t> info;  // ItemInfo and UnitInfo by number; 0 beyond
+
+  int32_t Info(int32_t number) const {
+    return number >= 0 && static_cast<size_t>(number) < info.size()
+               ? info[static_cast<size_t>(number)]
+               : 0;
+  }
 };
 
 struct Unit {

@@ -36,7 +36,7 @@ void ResetController();
 // From now on every call that reaches the controller (host interface, core
 // services, I/O channels, and the host library functions SetCurrentCoreRA,
 // ContinuousMeasure and GetLanguageString) is written to path ("-" is
-// standard output) as one JSON object per line; trace.cpp describes them.
+// standard output) as one JSON object per line; trace_writer.cpp describes them.
 // false with a message when the file cannot be opened.
 bool StartHostTrace(const std::string& path, std::string* message);
 // Ends the trace, closing its file.

@@ -166,6 +166,29 @@ ErrNo PlcDataOperands(ArgumentList& args, PlcDataTarget* t) noexcept {
   return ArrayBlock(t->cell) == nullptr ? kErrUndefinedArray : kOk;
 }
 
+// Reads channel, area, address, count and A&(): the start of both PLC memory
+// commands. The block holds the array's first count words.
+struct PlcMemoryTarget {
+  IoModule* channel = nullptr;
+  int32_t area = 0, address = 0, count = 0;
+  uint8_t* cell = nullptr;
+  std::vector<uint8_t> block;
+
+  size_t Bytes() const noexcept { return 2 * static_cast<size_t>(count); }
+};
+
+ErrNo PlcMemoryOperands(ExecFrame& f, PlcMemoryTarget* t) noexcept {
+  ArgumentList args(f);
+  if (ErrNo e = NamedChannel(args, &t->channel); e != kOk) return e;
+  if (ErrNo e = args.Integer(&t->area); e != kOk) return e;
+  if (ErrNo e = args.Integer(&t->address); e != kOk) return e;
+  if (ErrNo e = args.Integer(&t->count); e != kOk) return e;
+  if (t->count < 0) return kErrIllegalCall;
+  args.Next();
+  if (ErrNo e = host::IntegerArrayOperand(f, &t->cell); e != kOk) return e;
+  return host::BlockFromArray(f, t->cell, t->Bytes(), t->block);
+}
+
 // RunOut and ErrorOut: a number goes to the controller's own signal (its
 // status does not matter), a channel name and a value to the channel's.
 ErrNo SignalOut(ExecFrame& f, int32_t (CoreServices::*own)(int32_t),
@@ -275,42 +298,20 @@ ErrNo StmtErrorOut(ExecFrame& f) noexcept {
 // WritePlcMemory channel, area, address, count, A&(): count 16-bit words,
 // two to an element, the lower word first.
 ErrNo StmtWritePlcMemory(ExecFrame& f) noexcept {
-  ArgumentList args(f);
-  IoModule* channel = nullptr;
-  if (ErrNo e = NamedChannel(args, &channel); e != kOk) return e;
-  int32_t area = 0, address = 0, count = 0;
-  if (ErrNo e = args.Integer(&area); e != kOk) return e;
-  if (ErrNo e = args.Integer(&address); e != kOk) return e;
-  if (ErrNo e = args.Integer(&count); e != kOk) return e;
-  if (count < 0) return kErrIllegalCall;
-  args.Next();
-  uint8_t* cell = nullptr;
-  if (ErrNo e = host::IntegerArrayOperand(f, &cell); e != kOk) return e;
-  std::vector<uint8_t> block;
-  if (ErrNo e = host::BlockFromArray(f, cell, 2 * static_cast<size_t>(count), block); e != kOk) return e;
-  return host::Status(channel->WritePlcMemory(area, address, count, block.data()));
+  PlcMemoryTarget t;
+  if (ErrNo e = PlcMemoryOperands(f, &t); e != kOk) return e;
+  return host::Status(t.channel->WritePlcMemory(t.area, t.address, t.count, t.block.data()));
 }
 
 ErrNo StmtReadPlcMemory(ExecFrame& f) noexcept {
-  ArgumentList args(f);
-  IoModule* channel = nullptr;
-  if (ErrNo e = NamedChannel(args, &channel); e != kOk) return e;
-  int32_t area = 0, address = 0, count = 0;
-  if (ErrNo e = args.Integer(&area); e != kOk) return e;
-  if (ErrNo e = args.Integer(&address); e != kOk) return e;
-  if (ErrNo e = args.Integer(&count); e != kOk) return e;
-  if (count < 0) return kErrIllegalCall;
-  args.Next();
-  uint8_t* cell = nullptr;
-  if (ErrNo e = host::IntegerArrayOperand(f, &cell); e != kOk) return e;
-  const size_t bytes = 2 * static_cast<size_t>(count);
-  std::vector<uint8_t> block;
-  if (ErrNo e = host::BlockFromArray(f, cell, bytes, block); e != kOk) return e;
-  std::fill(block.begin(), block.end(), 0);
-  if (ErrNo e = host::Status(channel->ReadPlcMemory(area, address, count, block.data())); e != kOk) {
+  PlcMemoryTarget t;
+  if (ErrNo e = PlcMemoryOperands(f, &t); e != kOk) return e;
+  std::fill(t.block.begin(), t.block.end(), 0);
+  if (ErrNo e = host::Status(t.channel->ReadPlcMemory(t.area, t.address, t.count, t.block.data()));
+      e != kOk) {
     return e;
   }
-  return host::BlockToArray(f, cell, block.data(), bytes);
+  return host::BlockToArray(f, t.cell, t.block.data(), t.Bytes());
 }
 
 // SetPlcData channel, A(), offset, size, value

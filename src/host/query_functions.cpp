@@ -68,6 +68,15 @@ ErrNo ChannelArgument(ExecFrame& f, const Value& name, IoModule** channel) noexc
   return *channel != nullptr ? kOk : kErrIllegalCall;
 }
 
+// The integer a channel, named by its argument, answers.
+template <class Ask>
+ErrNo ChannelAnswer(const Value& name, Value& r, ExecFrame& f, Ask&& ask) noexcept {
+  IoModule* channel = nullptr;
+  if (ErrNo e = ChannelArgument(f, name, &channel); e != kOk) return e;
+  r.SetInteger(ask(*channel));
+  return kOk;
+}
+
 // Unit data by item number or name, into value.
 ErrNo UnitValue(Value* args, ExecFrame& f, AnyType& value) noexcept {
   HostInterface* h = HostOf(f);
@@ -88,21 +97,23 @@ ErrNo UnitValue(Value* args, ExecFrame& f, AnyType& value) noexcept {
   return h->GetUnitData(unit, name.c_str(), &value) == 0 ? kOk : kErrIllegalCall;
 }
 
-// Integer queries of the core services and the host interface.
-template <class Call>
-ErrNo CoreInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  CoreServices* core = CoreOf(f);
-  if (core == nullptr) return kErrIllegalCall;
-  result.SetInteger(call(*core));
+// Integer queries of the core services and the host interface; a host
+// without the object fails the call.
+template <class Object, class Call>
+ErrNo ObjectInteger(Object* object, Value& result, Call&& call) noexcept {
+  if (object == nullptr) return kErrIllegalCall;
+  result.SetInteger(call(*object));
   return kOk;
 }
 
 template <class Call>
+ErrNo CoreInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
+  return ObjectInteger(CoreOf(f), result, call);
+}
+
+template <class Call>
 ErrNo HostInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  HostInterface* h = HostOf(f);
-  if (h == nullptr) return kErrIllegalCall;
-  result.SetInteger(call(*h));
-  return kOk;
+  return ObjectInteger(HostOf(f), result, call);
 }
 
 // Scene texts: core operations taking a number, a buffer and its capacity.
@@ -228,24 +239,15 @@ ErrNo FnUnitItemIdentS(Value* a, Value& r, ExecFrame& f) noexcept {
 // ---- I/O channels ----
 
 ErrNo FnGetAll(Value* a, Value& r, ExecFrame& f) noexcept {
-  IoModule* channel = nullptr;
-  if (ErrNo e = ChannelArgument(f, a[0], &channel); e != kOk) return e;
-  r.SetInteger(channel->GetAll());
-  return kOk;
+  return ChannelAnswer(a[0], r, f, [](IoModule& c) { return c.GetAll(); });
 }
 
 ErrNo FnGetPort(Value* a, Value& r, ExecFrame& f) noexcept {
-  IoModule* channel = nullptr;
-  if (ErrNo e = ChannelArgument(f, a[0], &channel); e != kOk) return e;
-  r.SetInteger(channel->GetPort(a[1].count));
-  return kOk;
+  return ChannelAnswer(a[0], r, f, [a](IoModule& c) { return c.GetPort(a[1].count); });
 }
 
 ErrNo FnGetPollingState(Value* a, Value& r, ExecFrame& f) noexcept {
-  IoModule* channel = nullptr;
-  if (ErrNo e = ChannelArgument(f, a[0], &channel); e != kOk) return e;
-  r.SetInteger(channel->GetPollingState());
-  return kOk;
+  return ChannelAnswer(a[0], r, f, [](IoModule& c) { return c.GetPollingState(); });
 }
 
 // ---- paths and texts ----
