@@ -27,8 +27,6 @@
 namespace msc {
 namespace {
 
-constexpr uint16_t kTask = 0x8042;
-constexpr uint16_t kEndParallelExecute = 0x8011;
 constexpr int kMaxTasks = 31;
 constexpr uint32_t kTraceMode = 2;
 // A block without its Task or End ParallelExecute: the number of the nearest
@@ -41,7 +39,7 @@ bool StartsWithBoundary(const uint8_t* line) noexcept {
   while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
   if (*p < code::KeywordFirst || *p > code::KeywordLast) return false;
   const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
-  return c == kTask || c == kEndParallelExecute;
+  return c == tok::Task || c == tok::EndParallelExecute;
 }
 
 // Runs one task from just after its Task word to the next boundary line.
@@ -89,12 +87,12 @@ ErrNo StmtParallelExecute(ExecFrame& f) noexcept {
     f.tokenStart = startPos;
     return kErrMissingBlockEnd;
   };
-  if (!BlockSearch(f, kTask, kEndParallelExecute)) return missingEnd();
+  if (!BlockSearch(f, tok::Task, tok::EndParallelExecute)) return missingEnd();
   for (;;) {
     f.pos = f.tokenStart;
     Token t;
     (void)ReadToken(f, t);
-    if (t.code != kTask) {
+    if (t.code != tok::Task) {
       f.pos = f.tokenStart;  // the run loop executes End ParallelExecute
       break;
     }
@@ -106,7 +104,7 @@ ErrNo StmtParallelExecute(ExecFrame& f) noexcept {
     // With the last task collected the caller stands after its Task word and
     // runs that task's statements itself once all tasks are done.
     if (++tasks->count == kMaxTasks) break;
-    if (!BlockSearch(f, kTask, kEndParallelExecute)) return missingEnd();
+    if (!BlockSearch(f, tok::Task, tok::EndParallelExecute)) return missingEnd();
   }
   tasks->records[tasks->count] = PARALLELPROC{nullptr, nullptr};
   return ParallelExecute(tasks->records) == 0 ? kOk : kErrIllegalCall;
