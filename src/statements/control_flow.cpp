@@ -28,6 +28,7 @@
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
 #include "engine/run.h"
+#include "engine/site_cache.h"
 #include "engine/value.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
@@ -266,6 +267,20 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return EvaluateLocked(f, ignored);
 }
 
+// Passes over the Then part of a false one-line If: true on its Else (the
+// position after it), false when the statement ends first.
+bool SkipFalseThen(ExecFrame& f) noexcept {
+  Token t;
+  for (;;) {
+    const int k = ReadToken(f, t);
+    if (k == kind::End) return false;
+    if (k == kind::Punct && t.byte == ':') return false;
+    if (k != kind::Keyword) continue;
+    if (t.code == tok::Else) return true;
+    if (t.code == tok::Rem || t.code == tok::Apostrophe) return false;
+  }
+}
+
 }  // namespace
 
 // ---- If ----
@@ -299,15 +314,23 @@ ErrNo StmtIf(ExecFrame& f) noexcept {
     }
     return kErrSyntax;
   }
-  // False one-line If: only an Else before the first ":" runs.
-  for (;;) {
-    const int k = ReadToken(f, t);
-    if (k == kind::End) return kSkipLine;
-    if (k == kind::Punct && t.byte == ':') return kSkipLine;
-    if (k != kind::Keyword) continue;
-    if (t.code == tok::Else) return kOk;
-    if (t.code == tok::Rem || t.code == tok::Apostrophe) return kSkipLine;
+  // False one-line If: only an Else before the first ":" runs. Where the
+  // scan from here ends is remembered; a skipped line is recorded as the
+  // line's own start, where no Else can be.
+  ProgramArea& a = f.macro->program;
+  const uint8_t* site = f.pos;
+  SiteResult found;
+  if (a.sites.Find(a, SiteFact::OneLineElse, site, &found) && found.line == f.line) {
+    if (found.pos == found.line) return kSkipLine;
+    f.tokenStart = found.pos;
+    f.pos = found.pos + 2;
+    return kOk;
   }
+  const bool elseFound = SkipFalseThen(f);
+  const bool inLine = f.line != nullptr && site >= f.line && site < f.line + RecordLength(f.line);
+  if (inLine)
+    a.sites.Remember(a, SiteFact::OneLineElse, site, SiteResult{f.line, elseFound ? f.tokenStart : f.line});
+  return elseFound ? kOk : kSkipLine;
 }
 
 ErrNo StmtElseif(ExecFrame& f) noexcept {
