@@ -281,6 +281,37 @@ bool SkipFalseThen(ExecFrame& f) noexcept {
   }
 }
 
+// A number Case whose value is one number constant ending the statement,
+// read without the general evaluation; the position ends where the
+// evaluation leaves it. False, with nothing consumed, for any other value.
+bool ConstantCase(ExecFrame& f, double* value) noexcept {
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  const uint8_t b = *p;
+  const uint8_t* after;
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    *value = b - code::SmallFirst;
+    after = p + 1;
+  } else if (b == code::Byte) {
+    *value = p[1];
+    after = p + 2;
+  } else if (b == code::Short) {
+    *value = LoadI16(p + 1);
+    after = p + 3;
+  } else if (b == code::Double) {
+    *value = LoadF64(p + 1);
+    after = p + 9;
+  } else {
+    return false;
+  }
+  const uint8_t* q = after;
+  while (*q >= 0x01 && *q <= code::MaxSpaceRun) ++q;
+  if (*q != code::EndOfLine && *q != ':') return false;
+  f.tokenStart = after;
+  f.pos = q;
+  return true;
+}
+
 }  // namespace
 
 // ---- If ----
@@ -559,7 +590,9 @@ ErrNo StmtCase(ExecFrame& f) noexcept {
     equal = selector != nullptr && std::strcmp(buffer, selector) == 0;
   } else {
     double value = 0.0;
-    if (ErrNo r = DoubleArgument(f, &value); r != kOk) return r;
+    if (!ConstantCase(f, &value)) {
+      if (ErrNo r = DoubleArgument(f, &value); r != kOk) return r;
+    }
     equal = value == LoadF64(e + kSelectValue);  // NaN matches nothing
   }
   if (equal) {
