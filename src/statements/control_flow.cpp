@@ -208,6 +208,54 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return true;
 }
 
+// The usual limit, a number constant or number variable that ends the
+// statement (no Step), read without the general evaluation; the position
+// ends where the evaluation leaves it. False, with nothing consumed, for
+// every other limit. Runs under the object lock.
+bool PlainLimit(ExecFrame& f, Value& limit) noexcept {
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  const uint8_t b = *p;
+  const uint8_t* after;
+  const uint8_t* cell = nullptr;
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    after = p + 1;
+  } else if (b == code::Byte) {
+    after = p + 2;
+  } else if (b == code::Short) {
+    after = p + 3;
+  } else if (b == code::Double) {
+    after = p + 9;
+  } else if (b == tag::Int || b == tag::Dbl) {
+    cell = LoadPtr(p + 1);
+    if (cell[0] != tag::Int && cell[0] != tag::Dbl) return false;
+    after = p + 1 + sizeof(void*);
+  } else {
+    return false;
+  }
+  const uint8_t* q = after;
+  while (*q >= 0x01 && *q <= code::MaxSpaceRun) ++q;
+  if (*q != code::EndOfLine && *q != ':') return false;
+  if (cell != nullptr) {
+    if (cell[0] == tag::Int) {
+      limit.SetInteger(static_cast<int32_t>(LoadU32(cell + 1)));
+    } else {
+      limit.SetDouble(LoadF64(cell + 1));
+    }
+  } else if (b == code::Double) {
+    limit.SetDouble(LoadF64(p + 1));
+  } else if (b == code::Short) {
+    limit.SetInteger(LoadI16(p + 1));
+  } else if (b == code::Byte) {
+    limit.SetInteger(p[1]);
+  } else {
+    limit.SetInteger(b - code::SmallFirst);
+  }
+  f.tokenStart = after;
+  f.pos = q;
+  return true;
+}
+
 // The test at the head of every pass. The code position is at the limit
 // expression of the FOR line; limit and step are evaluated anew each time,
 // so a body that changes them changes the loop.
@@ -221,13 +269,17 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   {
     LockGuard guard(m.lock);
     Value limit;
-    if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
     Value step;
-    if (KeywordAhead(f, tok::Step)) {
-      f.pos += 2;
-      if (ErrNo r = EvaluateExpression(f, step); r != kOk) return r;
-    } else {
+    if (PlainLimit(f, limit)) {
       step.SetInteger(1);
+    } else {
+      if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
+      if (KeywordAhead(f, tok::Step)) {
+        f.pos += 2;
+        if (ErrNo r = EvaluateExpression(f, step); r != kOk) return r;
+      } else {
+        step.SetInteger(1);
+      }
     }
     if (!StepIntegerLoop(cell, offset, fromNext, step, limit, &finished)) {
       Value current;
