@@ -208,51 +208,66 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return true;
 }
 
-// The usual limit, a number constant or number variable that ends the
-// statement (no Step), read without the general evaluation; the position
-// ends where the evaluation leaves it. False, with nothing consumed, for
-// every other limit. Runs under the object lock.
-bool PlainLimit(ExecFrame& f, Value& limit) noexcept {
-  const uint8_t* p = f.pos;
+// A number constant or number variable after the spacing at p, read without
+// the general evaluation: its value, and in *after the code past it. False
+// for any other operand.
+bool PlainOperand(const uint8_t* p, Value& v, const uint8_t** after) noexcept {
   while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
   const uint8_t b = *p;
-  const uint8_t* after;
-  const uint8_t* cell = nullptr;
   if (b >= code::SmallFirst && b <= code::SmallLast) {
-    after = p + 1;
+    v.SetInteger(b - code::SmallFirst);
+    *after = p + 1;
   } else if (b == code::Byte) {
-    after = p + 2;
+    v.SetInteger(p[1]);
+    *after = p + 2;
   } else if (b == code::Short) {
-    after = p + 3;
+    v.SetInteger(LoadI16(p + 1));
+    *after = p + 3;
   } else if (b == code::Double) {
-    after = p + 9;
+    v.SetDouble(LoadF64(p + 1));
+    *after = p + 9;
   } else if (b == tag::Int || b == tag::Dbl) {
-    cell = LoadPtr(p + 1);
-    if (cell[0] != tag::Int && cell[0] != tag::Dbl) return false;
-    after = p + 1 + sizeof(void*);
+    const uint8_t* cell = LoadPtr(p + 1);
+    if (cell[0] == tag::Int) {
+      v.SetInteger(static_cast<int32_t>(LoadU32(cell + 1)));
+    } else if (cell[0] == tag::Dbl) {
+      v.SetDouble(LoadF64(cell + 1));
+    } else {
+      return false;
+    }
+    *after = p + 1 + sizeof(void*);
   } else {
     return false;
   }
-  const uint8_t* q = after;
-  while (*q >= 0x01 && *q <= code::MaxSpaceRun) ++q;
-  if (*q != code::EndOfLine && *q != ':') return false;
-  if (cell != nullptr) {
-    if (cell[0] == tag::Int) {
-      limit.SetInteger(static_cast<int32_t>(LoadU32(cell + 1)));
-    } else {
-      limit.SetDouble(LoadF64(cell + 1));
-    }
-  } else if (b == code::Double) {
-    limit.SetDouble(LoadF64(p + 1));
-  } else if (b == code::Short) {
-    limit.SetInteger(LoadI16(p + 1));
-  } else if (b == code::Byte) {
-    limit.SetInteger(p[1]);
+  return true;
+}
+
+// The end of a statement after the spacing at p: the place of its end byte
+// or ":", or null.
+const uint8_t* StatementEndAt(const uint8_t* p) noexcept {
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  return *p == code::EndOfLine || *p == ':' ? p : nullptr;
+}
+
+// The usual limit and step, each a number constant or number variable with
+// the statement ending after them, read without the general evaluation; the
+// position ends where the evaluation leaves it. False for every other form,
+// which the general evaluation then reads from the start. Runs under the
+// object lock.
+bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
+  const uint8_t* after;
+  if (!PlainOperand(f.pos, limit, &after)) return false;
+  const uint8_t* p = after;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (p[0] == (tok::Step >> 8) && p[1] == (tok::Step & 0xFF)) {
+    if (!PlainOperand(p + 2, step, &after)) return false;
   } else {
-    limit.SetInteger(b - code::SmallFirst);
+    step.SetInteger(1);
   }
+  const uint8_t* end = StatementEndAt(after);
+  if (end == nullptr) return false;
   f.tokenStart = after;
-  f.pos = q;
+  f.pos = end;
   return true;
 }
 
@@ -270,9 +285,7 @@ bool PlainLimit(ExecFrame& f, Value& limit) noexcept {
     LockGuard guard(m.lock);
     Value limit;
     Value step;
-    if (PlainLimit(f, limit)) {
-      step.SetInteger(1);
-    } else {
+    if (!PlainLimitAndStep(f, limit, step)) {
       if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
       if (KeywordAhead(f, tok::Step)) {
         f.pos += 2;
