@@ -208,30 +208,47 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return true;
 }
 
-// A number constant or number variable after the spacing at p, read without
-// the general evaluation: its value, and in *after the code past it. False
-// for any other operand.
-bool PlainOperand(const uint8_t* p, Value& v, const uint8_t** after) noexcept {
+// A number operand read without the general evaluation.
+struct PlainNumber {
+  bool integer;
+  int32_t whole;
+  double real;
+
+  void Into(Value& v) const noexcept {
+    if (integer) {
+      v.SetInteger(whole);
+    } else {
+      v.SetDouble(real);
+    }
+  }
+};
+
+// A number constant or number variable after the spacing at p: its value,
+// and in *after the code past it. False for any other operand.
+bool PlainOperand(const uint8_t* p, PlainNumber* n, const uint8_t** after) noexcept {
   while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
   const uint8_t b = *p;
+  n->integer = true;
   if (b >= code::SmallFirst && b <= code::SmallLast) {
-    v.SetInteger(b - code::SmallFirst);
+    n->whole = b - code::SmallFirst;
     *after = p + 1;
   } else if (b == code::Byte) {
-    v.SetInteger(p[1]);
+    n->whole = p[1];
     *after = p + 2;
   } else if (b == code::Short) {
-    v.SetInteger(LoadI16(p + 1));
+    n->whole = LoadI16(p + 1);
     *after = p + 3;
   } else if (b == code::Double) {
-    v.SetDouble(LoadF64(p + 1));
+    n->integer = false;
+    n->real = LoadF64(p + 1);
     *after = p + 9;
   } else if (b == tag::Int || b == tag::Dbl) {
     const uint8_t* cell = LoadPtr(p + 1);
     if (cell[0] == tag::Int) {
-      v.SetInteger(static_cast<int32_t>(LoadU32(cell + 1)));
+      n->whole = static_cast<int32_t>(LoadU32(cell + 1));
     } else if (cell[0] == tag::Dbl) {
-      v.SetDouble(LoadF64(cell + 1));
+      n->integer = false;
+      n->real = LoadF64(cell + 1);
     } else {
       return false;
     }
@@ -242,32 +259,28 @@ bool PlainOperand(const uint8_t* p, Value& v, const uint8_t** after) noexcept {
   return true;
 }
 
-// The end of a statement after the spacing at p: the place of its end byte
-// or ":", or null.
-const uint8_t* StatementEndAt(const uint8_t* p) noexcept {
-  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
-  return *p == code::EndOfLine || *p == ':' ? p : nullptr;
-}
-
 // The usual limit and step, each a number constant or number variable with
 // the statement ending after them, read without the general evaluation; the
-// position ends where the evaluation leaves it. False for every other form,
-// which the general evaluation then reads from the start. Runs under the
-// object lock.
+// position ends where the evaluation leaves it. False, with nothing changed,
+// for every other form. Runs under the object lock.
 bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
+  PlainNumber to;
+  PlainNumber by{true, 1, 0.0};
   const uint8_t* after;
-  if (!PlainOperand(f.pos, limit, &after)) return false;
+  if (!PlainOperand(f.pos, &to, &after)) return false;
   const uint8_t* p = after;
   while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
-  if (p[0] == (tok::Step >> 8) && p[1] == (tok::Step & 0xFF)) {
-    if (!PlainOperand(p + 2, step, &after)) return false;
-  } else {
-    step.SetInteger(1);
+  if (*p != code::EndOfLine && *p != ':') {
+    if (!(p[0] == (tok::Step >> 8) && p[1] == (tok::Step & 0xFF))) return false;
+    if (!PlainOperand(p + 2, &by, &after)) return false;
+    p = after;
+    while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+    if (*p != code::EndOfLine && *p != ':') return false;
   }
-  const uint8_t* end = StatementEndAt(after);
-  if (end == nullptr) return false;
+  to.Into(limit);
+  by.Into(step);
   f.tokenStart = after;
-  f.pos = end;
+  f.pos = p;
   return true;
 }
 
