@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/site_cache.h"
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "platform/lock.h"
@@ -55,6 +56,7 @@ struct ProgramArea {
   int32_t used = 0;
   uint64_t generation = 0;  // bumped by every edit
   LabelCache labels;
+  SiteCache sites;  // emptied by the first lookup after an edit, as the labels are
 
   ProgramArea() = default;
   ProgramArea(const ProgramArea&) = delete;

@@ -467,11 +467,55 @@ ErrNo MalformedSubscripts(QorMacro& m, const uint8_t* cell, const int32_t* subsc
   return e == kOk || e == kErrSyntax ? kErrSyntax : e;
 }
 
+// A subscript that is an integer constant or an integer variable alone
+// before the ")", read without the general evaluation; the position and token
+// start end where the evaluation leaves them. False, with nothing consumed,
+// for any other subscript.
+bool PlainSubscript(ExecFrame& f, int32_t* s) noexcept {
+  // Past the depth limit the general evaluation reports its error.
+  if (f.evalDepth >= kMaxEvaluationDepth) return false;
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  const uint8_t b = *p;
+  const uint8_t* variable = nullptr;
+  const uint8_t* after;
+  int32_t value = 0;
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    value = b - code::SmallFirst;
+    after = p + 1;
+  } else if (b == code::Byte) {
+    value = p[1];
+    after = p + 2;
+  } else if (b == code::Short) {
+    value = LoadI16(p + 1);
+    after = p + 3;
+  } else if (b == tag::Int) {
+    variable = LoadPtr(p + 1);
+    if (variable[0] != tag::Int) return false;
+    after = p + 1 + sizeof(void*);
+  } else {
+    return false;
+  }
+  const uint8_t* q = after;
+  while (*q >= 0x01 && *q <= code::MaxSpaceRun) ++q;
+  if (*q != ')') return false;
+  if (variable != nullptr) {
+    platform::LockGuard guard(f.macro->lock);
+    value = static_cast<int32_t>(LoadU32(variable + 1));
+  }
+  f.pos = after;
+  f.tokenStart = after;
+  *s = value;
+  return true;
+}
+
 // The element of a one-dimensional array, the usual case, without a
 // subscript list: the same checks and errors as the general walk below.
 ErrNo SingleSubscriptOffset(ExecFrame& f, uint8_t* cell, uint32_t* offset) noexcept {
   int32_t s = 0;
-  if (ErrNo e = IntegerArgument(f, &s); e != kOk) return e;
+  if (!PlainSubscript(f, &s)) {
+    if (ErrNo e = IntegerArgument(f, &s); e != kOk) return e;
+  }
   SkipSpaces(f);
   if (*f.pos != ')') return MalformedSubscripts(*f.macro, cell, &s, 1);
   ++f.pos;

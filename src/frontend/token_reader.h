@@ -28,8 +28,8 @@ struct Token {
 // code position past it. At the end of the line the position stays on the
 // end-of-line byte, so further reads keep giving kind 0.
 //
-// Variables, small integers and keywords make most of the tokens a run
-// reads, so they are decoded here, inline in the statements and the
+// Variables, small integers, keywords, line ends and ":" make most of the
+// tokens a run reads, so they are decoded here, inline in the statements and the
 // evaluator.
 [[nodiscard]] inline int ReadToken(ExecFrame& f, Token& t) noexcept {
   const uint8_t* p = f.pos;
@@ -52,6 +52,16 @@ struct Token {
     t.code = static_cast<uint16_t>(b << 8 | p[1]);
     f.pos = p + 2;
     return kind::Keyword;
+  }
+  // Every line ends, and most statements are separated, here.
+  if (b == code::EndOfLine) {
+    f.pos = p;  // stays on the end byte
+    return kind::End;
+  }
+  if (b == ':') {
+    t.byte = b;
+    f.pos = p + 1;
+    return kind::Punct;
   }
   return ReadOtherToken(f, p, t);
 }

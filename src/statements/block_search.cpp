@@ -2,6 +2,8 @@
 // and never steps onto or past the program area's terminating zero length.
 #include "statements/block_search.h"
 
+#include "api/qor_macro.h"
+#include "engine/site_cache.h"
 #include "frontend/code.h"
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
@@ -109,9 +111,7 @@ bool OpensBlockIf(Walker& w) noexcept {
   return k == kind::End || IsColon(k, t);
 }
 
-}  // namespace
-
-bool BlockSearch(ExecFrame& f, uint16_t t1, uint16_t t2, uint16_t t3) noexcept {
+bool Search(ExecFrame& f, uint16_t t1, uint16_t t2, uint16_t t3) noexcept {
   Walker w(f);
   Closer open[kMaxNesting];
   int depth = 0;
@@ -164,7 +164,7 @@ bool BlockSearch(ExecFrame& f, uint16_t t1, uint16_t t2, uint16_t t3) noexcept {
   return false;
 }
 
-bool CatchSearch(ExecFrame& f) noexcept {
+bool SearchCatch(ExecFrame& f) noexcept {
   Walker w(f);
   // Only Try blocks nest here, so a count of the open ones is enough.
   uint32_t nestedTry = 0;
@@ -197,6 +197,66 @@ bool CatchSearch(ExecFrame& f) noexcept {
   }
   w.Restore();
   return false;
+}
+
+// The searches the statements repeat on every pass of a loop; 0 for the
+// rest, which are not remembered.
+SiteFact FactOf(uint16_t t1, uint16_t t2, uint16_t t3) noexcept {
+  if (t1 == tok::Elseif && t2 == tok::Else && t3 == tok::EndIf) return SiteFact::ElseOrEnd;
+  if (t2 != 0 || t3 != 0) {
+    if (t3 == 0 && t1 == tok::Case && t2 == tok::EndSelect) return SiteFact::CaseOrEnd;
+    if (t3 == 0 && t1 == tok::Next && t2 == tok::NextComma) return SiteFact::Next;
+    return SiteFact{};
+  }
+  switch (t1) {
+    case tok::EndIf: return SiteFact::EndIf;
+    case tok::EndSelect: return SiteFact::EndSelect;
+    case tok::Loop: return SiteFact::Loop;
+    default: return SiteFact{};
+  }
+}
+
+// The program area when the frame's position lies in a line of it, where a
+// search's result can be remembered; null for code outside it (a direct
+// statement) or a frame without a macro object.
+ProgramArea* AreaOf(const ExecFrame& f) noexcept {
+  if (f.macro == nullptr || f.line == nullptr) return nullptr;
+  ProgramArea& a = f.macro->program;
+  if (a.data == nullptr || f.line < a.data || f.line >= a.data + a.used) return nullptr;
+  const uint16_t len = RecordLength(f.line);
+  if (len < kRecordOverhead || f.pos < f.line || f.pos >= f.line + len) return nullptr;
+  return &a;
+}
+
+// Runs a search, or puts the frame where the same search from the same
+// position ended before. Only successes are remembered: a failure is an
+// error that ends the run anyway.
+template <typename Walk>
+bool Remembered(ExecFrame& f, SiteFact what, Walk walk) noexcept {
+  ProgramArea* a = what == SiteFact{} ? nullptr : AreaOf(f);
+  if (a == nullptr) return walk();
+  const uint8_t* site = f.pos;
+  SiteResult r;
+  if (a->sites.Find(*a, what, site, &r)) {
+    // The found keyword is two bytes; the position is after it.
+    f.line = r.line;
+    f.tokenStart = r.pos;
+    f.pos = r.pos + 2;
+    return true;
+  }
+  if (!walk()) return false;
+  a->sites.Remember(*a, what, site, SiteResult{f.line, f.tokenStart});
+  return true;
+}
+
+}  // namespace
+
+bool BlockSearch(ExecFrame& f, uint16_t t1, uint16_t t2, uint16_t t3) noexcept {
+  return Remembered(f, FactOf(t1, t2, t3), [&] { return Search(f, t1, t2, t3); });
+}
+
+bool CatchSearch(ExecFrame& f) noexcept {
+  return Remembered(f, SiteFact::Catch, [&] { return SearchCatch(f); });
 }
 
 }  // namespace msc

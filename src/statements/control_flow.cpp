@@ -28,6 +28,7 @@
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
 #include "engine/run.h"
+#include "engine/site_cache.h"
 #include "engine/value.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
@@ -207,6 +208,82 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return true;
 }
 
+// A number operand read without the general evaluation.
+struct PlainNumber {
+  bool integer;
+  int32_t whole;
+  double real;
+
+  void Into(Value& v) const noexcept {
+    if (integer) {
+      v.SetInteger(whole);
+    } else {
+      v.SetDouble(real);
+    }
+  }
+};
+
+// A number constant or number variable after the spacing at p: its value,
+// and in *after the code past it. False for any other operand.
+bool PlainOperand(const uint8_t* p, PlainNumber* n, const uint8_t** after) noexcept {
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  const uint8_t b = *p;
+  n->integer = true;
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    n->whole = b - code::SmallFirst;
+    *after = p + 1;
+  } else if (b == code::Byte) {
+    n->whole = p[1];
+    *after = p + 2;
+  } else if (b == code::Short) {
+    n->whole = LoadI16(p + 1);
+    *after = p + 3;
+  } else if (b == code::Double) {
+    n->integer = false;
+    n->real = LoadF64(p + 1);
+    *after = p + 9;
+  } else if (b == tag::Int || b == tag::Dbl) {
+    const uint8_t* cell = LoadPtr(p + 1);
+    if (cell[0] == tag::Int) {
+      n->whole = static_cast<int32_t>(LoadU32(cell + 1));
+    } else if (cell[0] == tag::Dbl) {
+      n->integer = false;
+      n->real = LoadF64(cell + 1);
+    } else {
+      return false;
+    }
+    *after = p + 1 + sizeof(void*);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The usual limit and step, each a number constant or number variable with
+// the statement ending after them, read without the general evaluation; the
+// position ends where the evaluation leaves it. False, with nothing changed,
+// for every other form. Runs under the object lock.
+bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
+  PlainNumber to;
+  PlainNumber by{true, 1, 0.0};
+  const uint8_t* after;
+  if (!PlainOperand(f.pos, &to, &after)) return false;
+  const uint8_t* p = after;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (*p != code::EndOfLine && *p != ':') {
+    if (!(p[0] == (tok::Step >> 8) && p[1] == (tok::Step & 0xFF))) return false;
+    if (!PlainOperand(p + 2, &by, &after)) return false;
+    p = after;
+    while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+    if (*p != code::EndOfLine && *p != ':') return false;
+  }
+  to.Into(limit);
+  by.Into(step);
+  f.tokenStart = after;
+  f.pos = p;
+  return true;
+}
+
 // The test at the head of every pass. The code position is at the limit
 // expression of the FOR line; limit and step are evaluated anew each time,
 // so a body that changes them changes the loop.
@@ -220,13 +297,15 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   {
     LockGuard guard(m.lock);
     Value limit;
-    if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
     Value step;
-    if (KeywordAhead(f, tok::Step)) {
-      f.pos += 2;
-      if (ErrNo r = EvaluateExpression(f, step); r != kOk) return r;
-    } else {
-      step.SetInteger(1);
+    if (!PlainLimitAndStep(f, limit, step)) {
+      if (ErrNo r = EvaluateExpression(f, limit); r != kOk) return r;
+      if (KeywordAhead(f, tok::Step)) {
+        f.pos += 2;
+        if (ErrNo r = EvaluateExpression(f, step); r != kOk) return r;
+      } else {
+        step.SetInteger(1);
+      }
     }
     if (!StepIntegerLoop(cell, offset, fromNext, step, limit, &finished)) {
       Value current;
@@ -266,6 +345,51 @@ void SkipSubscripts(ExecFrame& f) noexcept {
   return EvaluateLocked(f, ignored);
 }
 
+// Passes over the Then part of a false one-line If: true on its Else (the
+// position after it), false when the statement ends first.
+bool SkipFalseThen(ExecFrame& f) noexcept {
+  Token t;
+  for (;;) {
+    const int k = ReadToken(f, t);
+    if (k == kind::End) return false;
+    if (k == kind::Punct && t.byte == ':') return false;
+    if (k != kind::Keyword) continue;
+    if (t.code == tok::Else) return true;
+    if (t.code == tok::Rem || t.code == tok::Apostrophe) return false;
+  }
+}
+
+// A number Case whose value is one number constant ending the statement,
+// read without the general evaluation; the position ends where the
+// evaluation leaves it. False, with nothing consumed, for any other value.
+bool ConstantCase(ExecFrame& f, double* value) noexcept {
+  const uint8_t* p = f.pos;
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  const uint8_t b = *p;
+  const uint8_t* after;
+  if (b >= code::SmallFirst && b <= code::SmallLast) {
+    *value = b - code::SmallFirst;
+    after = p + 1;
+  } else if (b == code::Byte) {
+    *value = p[1];
+    after = p + 2;
+  } else if (b == code::Short) {
+    *value = LoadI16(p + 1);
+    after = p + 3;
+  } else if (b == code::Double) {
+    *value = LoadF64(p + 1);
+    after = p + 9;
+  } else {
+    return false;
+  }
+  const uint8_t* q = after;
+  while (*q >= 0x01 && *q <= code::MaxSpaceRun) ++q;
+  if (*q != code::EndOfLine && *q != ':') return false;
+  f.tokenStart = after;
+  f.pos = q;
+  return true;
+}
+
 }  // namespace
 
 // ---- If ----
@@ -299,15 +423,23 @@ ErrNo StmtIf(ExecFrame& f) noexcept {
     }
     return kErrSyntax;
   }
-  // False one-line If: only an Else before the first ":" runs.
-  for (;;) {
-    const int k = ReadToken(f, t);
-    if (k == kind::End) return kSkipLine;
-    if (k == kind::Punct && t.byte == ':') return kSkipLine;
-    if (k != kind::Keyword) continue;
-    if (t.code == tok::Else) return kOk;
-    if (t.code == tok::Rem || t.code == tok::Apostrophe) return kSkipLine;
+  // False one-line If: only an Else before the first ":" runs. Where the
+  // scan from here ends is remembered; a skipped line is recorded as the
+  // line's own start, where no Else can be.
+  ProgramArea& a = f.macro->program;
+  const uint8_t* site = f.pos;
+  SiteResult found;
+  if (a.sites.Find(a, SiteFact::OneLineElse, site, &found) && found.line == f.line) {
+    if (found.pos == found.line) return kSkipLine;
+    f.tokenStart = found.pos;
+    f.pos = found.pos + 2;
+    return kOk;
   }
+  const bool elseFound = SkipFalseThen(f);
+  const bool inLine = f.line != nullptr && site >= f.line && site < f.line + RecordLength(f.line);
+  if (inLine)
+    a.sites.Remember(a, SiteFact::OneLineElse, site, SiteResult{f.line, elseFound ? f.tokenStart : f.line});
+  return elseFound ? kOk : kSkipLine;
 }
 
 ErrNo StmtElseif(ExecFrame& f) noexcept {
@@ -536,7 +668,9 @@ ErrNo StmtCase(ExecFrame& f) noexcept {
     equal = selector != nullptr && std::strcmp(buffer, selector) == 0;
   } else {
     double value = 0.0;
-    if (ErrNo r = DoubleArgument(f, &value); r != kOk) return r;
+    if (!ConstantCase(f, &value)) {
+      if (ErrNo r = DoubleArgument(f, &value); r != kOk) return r;
+    }
     equal = value == LoadF64(e + kSelectValue);  // NaN matches nothing
   }
   if (equal) {

@@ -67,10 +67,26 @@ uint8_t* LineByNumber(QorMacro& m, uint32_t line) noexcept {
   return line == 0 ? nullptr : FindLineRecord(m, line);
 }
 
+// The line a label operand names. The label's text sits in the code, so its
+// address names the operand and the line found for it holds until the next
+// edit: a jump that ran before costs no label lookup.
+uint8_t* LabelTarget(QorMacro& m, const Token& t) noexcept {
+  ProgramArea& a = m.program;
+  const auto* site = reinterpret_cast<const uint8_t*>(t.text);
+  SiteResult r;
+  if (a.sites.Find(a, SiteFact::JumpTarget, site, &r)) return r.line;
+  uint8_t* record = FindLabelRecord(m, t.text, static_cast<size_t>(t.length));
+  if (record != nullptr) a.sites.Remember(a, SiteFact::JumpTarget, site, SiteResult{record, record});
+  return record;
+}
+
 [[nodiscard]] ErrNo CallTarget(ExecFrame& f, int k, const Token& t) noexcept {
   if (k == kind::LineRef) return CallLine(f, static_cast<uint32_t>(t.integer));
-  if (k == kind::LabelRef) return CallLabel(f, t.text, static_cast<size_t>(t.length));
-  return kErrSyntax;
+  if (k != kind::LabelRef) return kErrSyntax;
+  const Caller c = EnterCall(f);
+  uint8_t* record = LabelTarget(*f.macro, t);
+  if (record == nullptr) return kErrUndefinedLabel;
+  return EnterRoutine(f, record, c);
 }
 
 }  // namespace
@@ -95,7 +111,7 @@ ErrNo JumpToTarget(ExecFrame& f, int k, const Token& t) noexcept {
     record = LineByNumber(*f.macro, static_cast<uint32_t>(t.integer));
     if (record == nullptr) return kErrUndefinedLine;
   } else if (k == kind::LabelRef) {
-    record = FindLabelRecord(*f.macro, t.text, static_cast<size_t>(t.length));
+    record = LabelTarget(*f.macro, t);
     if (record == nullptr) return kErrUndefinedLabel;
   } else {
     return kErrSyntax;

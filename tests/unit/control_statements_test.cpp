@@ -90,5 +90,41 @@ TEST_F(ControlStatementsTest, TrapIgnoresTryBlocksAtOrBelowTheBase) {
   EXPECT_FALSE(TrapError(f, nullptr, 5));
 }
 
+// Where a block search or a jump ended is remembered by the code position it
+// started from; an edit that keeps that position but changes what follows
+// must not send the next run to the old place.
+TEST_F(ControlStatementsTest, RememberedPlacesFollowEveryEdit) {
+  for (const char* line : {"10 *M : Gosub *T : If A& = 1 Then", "20 R& = 1", "30 Else", "40 R& = 2",
+                           "50 EndIf : Return", "60 *T : S& = 1 : Return", "70 *T : S& = 2 : Return"}) {
+    ASSERT_EQ(Run(line), kOk) << line;
+  }
+  ASSERT_EQ(Run("A& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("R&"), 2);
+  EXPECT_EQ(Integer("S&"), 1);
+  // Line 10 stays where it was; the Else is gone and the first *T is now 70.
+  ASSERT_EQ(Run("30 R& = 3"), kOk);
+  ASSERT_EQ(Run("60 *NOT.T : S& = 1 : Return"), kOk);
+  ASSERT_EQ(Run("R& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("R&"), 0);
+  EXPECT_EQ(Integer("S&"), 2);
+
+  // The same for a Select and the Else of a one-line If.
+  ASSERT_EQ(Run("New"), kOk);
+  ASSERT_EQ(Run("10 *M : Select A& : Case 1 : S& = 1 : Case 0 : S& = 3 : End Select : Return"), kOk);
+  ASSERT_EQ(Run("A& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("S&"), 3);
+  ASSERT_EQ(Run("10 *M : Select A& : Case 1 : S& = 1 : S& = 8 : End Select : Return"), kOk);
+  ASSERT_EQ(Run("S& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("S&"), 0);
+
+  ASSERT_EQ(Run("10 *M : If A& Then R& = 1 Else R& = 2"), kOk);
+  ASSERT_EQ(Run("20 Return"), kOk);
+  ASSERT_EQ(Run("Gosub *M"), kOk);
+  EXPECT_EQ(Integer("R&"), 2);
+  ASSERT_EQ(Run("10 *M : If A& Then R& = 1 : R& = 2 : R& = 6"), kOk);
+  ASSERT_EQ(Run("R& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("R&"), 0);
+}
+
 }  // namespace
 }  // namespace msc

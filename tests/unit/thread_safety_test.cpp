@@ -21,6 +21,10 @@ namespace {
 constexpr int kLabelPasses = 1500;  // For-loop passes of each label run
 constexpr int kDirectRounds = 400;  // rounds of direct statements
 constexpr size_t kTextLength = 48;
+// What one label run adds to C&: each pass adds 1, then 1 or 2 by the
+// Select, then 1 on every second pass.
+constexpr int32_t kPerLabel =
+    kLabelPasses + (kLabelPasses / 3 + 2 * (kLabelPasses - kLabelPasses / 3)) + kLabelPasses / 2;
 
 // One label: flips the shared text, double and integer to its own values and
 // checks what it reads back (its own copy T?$, then the shared S$ and D#
@@ -39,6 +43,17 @@ std::vector<std::string> Worker(int first, const char* label, char letter, const
       "If D# <> 1.5 And D# <> -2.25 Then BAD& = BAD& + 1",
       "If S$ <> A$ And S$ <> B$ Then BAD& = BAD& + 1",
       "C& = C& + 1",
+      // Blocks skipped and entered in turn, their ends remembered by both runs.
+      "Select " + std::string(loop) + " MOD 3",
+      "Case 0",
+      "C& = C& + 1",
+      "Case Else",
+      "C& = C& + 2",
+      "End Select",
+      "If " + std::string(loop) + " MOD 2 = 0 Then",
+      "C& = C& + 1",
+      "Else",
+      "EndIf",
       "Next " + std::string(loop),
       "Return",
   };
@@ -86,7 +101,7 @@ TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
   const std::string as(kTextLength, 'A');
   const std::string bs(kTextLength, 'B');
   Load(Worker(100, "*WA", 'A', "I&", "1.5", "TA$"));
-  Load(Worker(300, "*WB", 'B', "J&", "-2.25", "TB$"));
+  Load(Worker(500, "*WB", 'B', "J&", "-2.25", "TB$"));
   // The reference values and the shared state exist before any run starts, so
   // that no run creates a cell while another reads the variable area.
   Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "S$ = A$", "TA$ = A$", "TB$ = B$",
@@ -123,7 +138,7 @@ TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
   EXPECT_EQ(resultB, 0);
   EXPECT_EQ(directFailures, 0);
   EXPECT_EQ(Int("BAD&"), 0);
-  EXPECT_EQ(Int("C&"), 2 * kLabelPasses + kDirectRounds);
+  EXPECT_EQ(Int("C&"), 2 * kPerLabel + kDirectRounds);
   EXPECT_EQ(Int("X&"), static_cast<int32_t>(kDirectRounds * kTextLength));
   for (const char* name : {"S$", "TA$", "TB$", "TD$"}) {
     const std::string v = Text(name);
@@ -162,7 +177,7 @@ TEST_F(ThreadSafety, HostVariableAccessDuringARun) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(hostBad, 0);
   EXPECT_EQ(Int("BAD&"), 0);
-  EXPECT_EQ(Int("C&"), kLabelPasses);
+  EXPECT_EQ(Int("C&"), kPerLabel);
 }
 
 // The tasks of ParallelExecute write the same text, double and array
