@@ -31,7 +31,7 @@
 namespace msc {
 namespace {
 
-constexpr uint32_t kTraceMode = 2;
+constexpr uint32_t kTraceMode = kReportTrace;
 constexpr char kLineBufferOverflow[] = "Line buffer overflow";
 
 // The source copy and the scratch record of one direct execution.
@@ -211,9 +211,7 @@ ErrNo ExecuteStatement(ExecFrame& f, int k, const Token& t, uint32_t* statement)
 
 }  // namespace
 
-void TraceEcho(ExecFrame& f) noexcept {
-  if (Tracing(f)) EchoLine(f);
-}
+void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
 
 ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept {
   Token t;

@@ -3,10 +3,9 @@
 
 #include <cstdint>
 
+#include "api/qor_macro.h"
 #include "engine/errors.h"
 #include "engine/frame.h"
-
-class QorMacro;
 
 namespace msc {
 
@@ -24,8 +23,18 @@ namespace msc {
 // Executes the statements of the current line.
 [[nodiscard]] ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept;
 
+// The report mode in which every line run is printed.
+inline constexpr uint32_t kReportTrace = 2;
+
+// Prints the current line with its number.
+void EchoCurrentLine(ExecFrame& f) noexcept;
+
 // In trace mode or while stepping, prints the current line with its number.
-void TraceEcho(ExecFrame& f) noexcept;
+// Next, Goto and the like pass here on every run, so the usual case, neither
+// tracing nor stepping, is an inline test.
+inline void TraceEcho(ExecFrame& f) noexcept {
+  if (f.stepFlag != 0 || (f.macro->reportMode & 15) == kReportTrace) [[unlikely]] EchoCurrentLine(f);
+}
 
 // Makes record the current line with the code position on its first code byte.
 inline void JumpTo(ExecFrame& f, uint8_t* record) noexcept {
