@@ -97,9 +97,13 @@ uint64_t ElementCount(const uint8_t* block) noexcept {
 // not name one (the array changed under a stale offset).
 uint8_t* ElementAt(uint8_t* block, uint8_t tag, uint32_t offset) noexcept {
   const size_t header = HeaderSize(block);
+  if (offset < header) return nullptr;
+  // Elements are 4 or 8 bytes, so a mask and a product do for the divisions.
   const size_t es = ElementSize(tag);
-  if (offset < header || (offset - header) % es != 0) return nullptr;
-  if ((offset - header) / es >= ElementCount(block)) return nullptr;
+  const size_t within = offset - header;
+  if ((within & (es - 1)) != 0) return nullptr;
+  const uint64_t count = Dimensions(block) == 1 ? Extent(block, 0) : ElementCount(block);
+  if (within >= count * es) return nullptr;
   return block + offset;
 }
 
@@ -136,12 +140,17 @@ ErrNo ReadElementRaw(uint8_t* cell, uint8_t* element, Value& out) noexcept {
 
 ErrNo WriteElementRaw(uint8_t* cell, uint8_t* element, Value& v) noexcept {
   switch (cell[0]) {
+    // A number of the array's own kind, the usual case, needs no conversion call.
     case kIntegerArrayTag:
-      if (ErrNo e = ToInteger(v); e != kOk) return e;
+      if (v.type != kInteger) {
+        if (ErrNo e = ToInteger(v); e != kOk) return e;
+      }
       Store<int32_t>(element, v.count);
       return kOk;
     case kDoubleArrayTag:
-      if (ErrNo e = ToDouble(v); e != kOk) return e;
+      if (v.type != kDouble) {
+        if (ErrNo e = ToDouble(v); e != kOk) return e;
+      }
       Store<double>(element, v.number);
       return kOk;
     case kStringArrayTag: return StoreStringSlot(element, v);

@@ -105,6 +105,17 @@ TEST(Arrays, LayoutOffsetsAndSizeLimits) {
   EXPECT_EQ(v.count, 42);
   EXPECT_EQ(ReadElementAt(arr, 0, v), kErrTypeMismatch);  // two dimensions
 
+  // An offset kept from before a redimension reaches only whole elements inside
+  // the new block: not the header, not between elements, not past the end.
+  const uint32_t two[] = {2};
+  ASSERT_EQ(DimensionArray(arr, 1, two), kOk);
+  for (uint32_t stale : {4u, 10u, 16u, 36u}) EXPECT_EQ(WriteElement(arr, stale, v), kErrSubscript) << stale;
+  ASSERT_EQ(WriteElement(arr, 12, v), kOk);
+  uint8_t* dbl = Cell(area, 0xE4, "N#");
+  ASSERT_EQ(DimensionArray(dbl, 2, extents), kOk);
+  for (uint32_t stale : {8u, 16u, 24u, 12u + 8 * 12}) EXPECT_EQ(ReadElement(dbl, stale, v), kErrSubscript) << stale;
+  EXPECT_EQ(ReadElement(dbl, 12 + 8 * 11, v), kOk);
+
   // Sizes past 2^31 - 1, including products that wrap in 32 or 64 bits.
   const std::vector<uint32_t> huge[] = {{65536, 65536}, {0x40000000, 4}, {0x80000000u, 0x80000000u, 4}};
   for (const auto& e : huge) {
