@@ -80,12 +80,29 @@ uint8_t* LabelTarget(QorMacro& m, const Token& t) noexcept {
   return record;
 }
 
+// The line a line-number operand names, remembered by the operand's place in
+// the code as a label's target is. Only an operand read from the code just
+// now has a place; any other is looked up each time.
+uint8_t* LineTarget(ExecFrame& f, const Token& t) noexcept {
+  QorMacro& m = *f.macro;
+  const auto number = static_cast<uint32_t>(t.integer);
+  const uint8_t* site = f.tokenStart;
+  const bool placed = site != nullptr && f.pos == site + 3 && site[0] == code::LineRef &&
+                      LoadU16(site + 1) == number;
+  if (!placed) return LineByNumber(m, number);
+  ProgramArea& a = m.program;
+  SiteResult r;
+  if (a.sites.Find(a, SiteFact::JumpTarget, site, &r)) return r.line;
+  uint8_t* record = LineByNumber(m, number);
+  if (record != nullptr) a.sites.Remember(a, SiteFact::JumpTarget, site, SiteResult{record, record});
+  return record;
+}
+
 [[nodiscard]] ErrNo CallTarget(ExecFrame& f, int k, const Token& t) noexcept {
-  if (k == kind::LineRef) return CallLine(f, static_cast<uint32_t>(t.integer));
-  if (k != kind::LabelRef) return kErrSyntax;
+  if (k != kind::LineRef && k != kind::LabelRef) return kErrSyntax;
   const Caller c = EnterCall(f);
-  uint8_t* record = LabelTarget(*f.macro, t);
-  if (record == nullptr) return kErrUndefinedLabel;
+  uint8_t* record = k == kind::LineRef ? LineTarget(f, t) : LabelTarget(*f.macro, t);
+  if (record == nullptr) return k == kind::LineRef ? kErrUndefinedLine : kErrUndefinedLabel;
   return EnterRoutine(f, record, c);
 }
 
@@ -108,7 +125,7 @@ ErrNo CallLabel(ExecFrame& f, const char* label, size_t len) noexcept {
 ErrNo JumpToTarget(ExecFrame& f, int k, const Token& t) noexcept {
   uint8_t* record = nullptr;
   if (k == kind::LineRef) {
-    record = LineByNumber(*f.macro, static_cast<uint32_t>(t.integer));
+    record = LineTarget(f, t);
     if (record == nullptr) return kErrUndefinedLine;
   } else if (k == kind::LabelRef) {
     record = LabelTarget(*f.macro, t);

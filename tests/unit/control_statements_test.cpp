@@ -124,6 +124,18 @@ TEST_F(ControlStatementsTest, RememberedPlacesFollowEveryEdit) {
   ASSERT_EQ(Run("10 *M : If A& Then R& = 1 : R& = 2 : R& = 6"), kOk);
   ASSERT_EQ(Run("R& = 0 : Gosub *M"), kOk);
   EXPECT_EQ(Integer("R&"), 0);
+
+  // Line-number jumps alike: line 10 keeps its place while the lines it names move.
+  ASSERT_EQ(Run("New"), kOk);
+  for (const char* line : {"10 *M : Gosub 40 : Goto 50", "40 S& = 4 : Return", "50 R& = 5 : Return"}) {
+    ASSERT_EQ(Run(line), kOk) << line;
+  }
+  ASSERT_EQ(Run("Gosub *M"), kOk);
+  EXPECT_EQ(Integer("S&") * 10 + Integer("R&"), 45);
+  ASSERT_EQ(Run("20 S& = 2 : R& = 2 : Return"), kOk);
+  ASSERT_EQ(Run("40 S& = 6 : R& = 7 : Return"), kOk);
+  ASSERT_EQ(Run("S& = 0 : R& = 0 : Gosub *M"), kOk);
+  EXPECT_EQ(Integer("S&") * 10 + Integer("R&"), 65);
 }
 
 }  // namespace
