@@ -17,6 +17,7 @@
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "platform/lock.h"
+#include "engine/quick_table.h"
 #include "variables/reference.h"
 #include "variables/registered.h"
 
@@ -57,6 +58,7 @@ struct ProgramArea {
   uint64_t generation = 0;  // bumped by every edit
   LabelCache labels;
   SiteCache sites;  // emptied by the first lookup after an edit, as the labels are
+  QuickTable quick;  // decoded forms, dropped by the first lookup after an edit
 
   ProgramArea() = default;
   ProgramArea(const ProgramArea&) = delete;

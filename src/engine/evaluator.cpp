@@ -25,6 +25,8 @@
 #include "api/qor_macro.h"
 #include "engine/functions.h"
 #include "engine/host_names.h"
+#include "engine/operators.h"
+#include "engine/quick_expr.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
 #include "frontend/keywords.h"
@@ -36,65 +38,6 @@ namespace msc {
 namespace {
 
 using ObjectLock = std::unique_lock<platform::RecursiveLock>;
-
-// Binding value of each operator code: the lower, the tighter.
-constexpr std::array<uint8_t, kOpXor + 1> kBinding = {
-    100,  // 0  none: ends the expression
-    3,    // 1  a ^ b
-    4,    // 2  - a (unary)
-    5,    // 3  a * b
-    5,    // 4  a / b
-    100,  // 5  never produced
-    7,    // 6  a MOD b
-    8,    // 7  a + b (also joins texts)
-    8,    // 8  a - b
-    9,    // 9  a = b
-    9,    // 10 a <> b, a >< b
-    100,  // 11 never produced
-    9,    // 12 a > b
-    9,    // 13 a < b
-    9,    // 14 a <= b, a =< b
-    100,  // 15 never produced
-    9,    // 16 a >= b, a => b
-    100,  // 17 never produced
-    10,   // 18 NOT a
-    11,   // 19 a AND b
-    12,   // 20 a OR b
-    13,   // 21 a XOR b
-};
-static_assert(kBinding.size() == kOpXor + 1, "one binding value per operator code");
-static_assert(kBinding[kOpPower] < kBinding[kOpNegate] && kBinding[kOpNegate] < kBinding[kOpMultiply] &&
-                  kBinding[kOpEqual] < kBinding[kOpNot] && kBinding[kOpNot] < kBinding[kOpAnd],
-              "comparisons bind tighter than NOT, NOT tighter than AND");
-
-// Operator code of a code byte where an operator may follow an operand; 0 for
-// every byte that ends the expression. NOT (0xF9) only starts an operand, and
-// 0xF3 and 0xF4 are not operators.
-constexpr std::array<uint8_t, 256> MakeOperatorCodes() noexcept {
-  std::array<uint8_t, 256> t{};
-  t['^'] = kOpPower;
-  t['*'] = kOpMultiply;
-  t['/'] = kOpDivide;
-  t[op::Mod] = kOpRemainder;
-  t['+'] = kOpAdd;
-  t['-'] = kOpSubtract;
-  t['='] = kOpEqual;
-  t[op::NotEqual] = kOpNotEqual;
-  t[op::NotEqual2] = kOpNotEqual;
-  t['>'] = kOpGreater;
-  t['<'] = kOpLess;
-  t[op::LessEqual] = kOpLessEqual;
-  t[op::LessEqual2] = kOpLessEqual;
-  t[op::GreaterEqual] = kOpGreaterEqual;
-  t[op::GreaterEqual2] = kOpGreaterEqual;
-  t[op::And] = kOpAnd;
-  t[op::Or] = kOpOr;
-  t[op::Xor] = kOpXor;
-  return t;
-}
-constexpr std::array<uint8_t, 256> kOperatorOfByte = MakeOperatorCodes();
-static_assert(kOperatorOfByte[0] == kOpNone && kOperatorOfByte[op::Not] == kOpNone &&
-              kOperatorOfByte[op::Greater] == kOpNone && kOperatorOfByte[op::Less] == kOpNone);
 
 // Operands nested deeper than this (parentheses, unary operators, subscripts,
 // function arguments) give 7 instead of exhausting the thread's stack; a line
@@ -660,6 +603,7 @@ ErrNo EvaluatePrimary(ExecFrame& f, Value& v) noexcept {
 }
 
 ErrNo EvaluateExpression(ExecFrame& f, Value& v) noexcept {
+  if (const QuickExpr* q = QuickExpressionAt(f, f.pos); q != nullptr && RunQuickExpression(*q, f, v)) return kOk;
   ErrNo e = EvaluatePrimary(f, v);
   while (e == kOk) {
     const uint8_t* start;

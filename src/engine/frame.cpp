@@ -43,10 +43,7 @@ uint8_t* ExecFrame::Push(uint16_t tag, uint16_t payloadLength) noexcept {
   return top + kEntryHeader;
 }
 
-uint8_t* ExecFrame::TopEntry(uint16_t tag) noexcept {
-  if (StackEmpty() || EntryTag(top) != tag) return nullptr;
-  return top + kEntryHeader;
-}
+static_assert(kEntryHeader == 4, "TopEntry in frame.h skips a 4-byte entry header");
 
 uint8_t* ExecFrame::FindEntry(uint16_t tag) noexcept {
   uint8_t* const end = StackEnd();

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class QorMacro;
 
@@ -45,7 +46,13 @@ struct ExecFrame {
   // when it would not fit; the top is unchanged then.
   [[nodiscard]] uint8_t* Push(uint16_t tag, uint16_t payloadLength) noexcept;
   // Payload of the top entry when its tag is the given code, else null.
-  [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept;
+  // Inline: Next and Loop ask on every pass.
+  [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept {
+    if (StackEmpty()) return nullptr;
+    uint16_t t;
+    std::memcpy(&t, top, sizeof t);
+    return t == tag ? top + 4 : nullptr;
+  }
   // Nearest entry with the tag, popping every entry above it; null (and nothing
   // popped) when there is none.
   [[nodiscard]] uint8_t* FindEntry(uint16_t tag) noexcept;

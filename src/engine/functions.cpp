@@ -190,6 +190,10 @@ static_assert(KindsValid(), "argument words hold only known kinds, without gaps"
 
 }  // namespace
 
+const FunctionEntry* FunctionAt(unsigned index) noexcept {
+  return index < std::size(kFunctions) ? &kFunctions[index].entry : nullptr;
+}
+
 ErrNo CallFunction(unsigned index, Value& result, ExecFrame& f) noexcept {
   if (index >= std::size(kFunctions)) return kErrSyntax;
   const FunctionEntry& entry = kFunctions[index].entry;

@@ -18,6 +18,9 @@ struct FunctionEntry {
   FunctionImpl impl;
 };
 
+// The table entry of function index (code - 0xC000); null past the table.
+[[nodiscard]] const FunctionEntry* FunctionAt(unsigned index) noexcept;
+
 // Calls function index (code - 0xC000) with the code position after its word.
 [[nodiscard]] ErrNo CallFunction(unsigned index, Value& result, ExecFrame& f) noexcept;
 

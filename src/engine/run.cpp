@@ -27,6 +27,7 @@
 #include "statements/error_trapping.h"
 #include "statements/handlers.h"
 #include "statements/procedures.h"
+#include "statements/quick_statements.h"
 
 namespace msc {
 namespace {
@@ -209,26 +210,102 @@ ErrNo ExecuteStatement(ExecFrame& f, int k, const Token& t, uint32_t* statement)
   }
 }
 
+// Statements that only compute, assign and jump run under the run's hold of
+// the object lock; every other one (it may wait, print, call out or edit the
+// program) runs with the hold released.
+bool RunsUnderHold(int k, const Token& t) noexcept {
+  switch (k) {
+    case kind::Punct:
+    case kind::LineRef:
+    case kind::LabelRef:
+    case kind::LabelDef:
+    case kind::IntVar:
+    case kind::DblVar:
+    case kind::StrVar:
+    case kind::VariantVar:
+    case kind::IntArray:
+    case kind::DblArray:
+    case kind::StrArray:
+    case kind::VariantArray:
+      return true;
+    case kind::Keyword:
+      switch (t.code) {
+        case tok::If: case tok::Elseif: case tok::Else: case tok::EndIf:
+        case tok::For: case tok::Next: case tok::Do: case tok::Loop: case tok::Exit:
+        case tok::Select: case tok::Case: case tok::EndSelect:
+        case tok::Goto: case tok::Gosub: case tok::Return: case tok::Rem: case tok::Apostrophe:
+          return true;
+        default:
+          return false;
+      }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
 
-ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept {
+ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines) noexcept {
+  QorMacro& m = *f.macro;
   Token t;
+  // Forms run while nothing is traced or stepped. Only a general statement
+  // (or a host thread, seen at the next line) turns tracing on.
+  bool quick = !Tracing(f) && f.stepMode == 0;
+  // At the end of a line: true when the run goes on with the next line here,
+  // as the run loop would, rather than going back to the run loop.
+  const auto nextLine = [&f, &quick, followLines]() noexcept {
+    f.blockContext = 1;
+    quick = !Tracing(f) && f.stepMode == 0;
+    if (!followLines || !quick) return false;
+    uint8_t* next = f.line + RecordLength(f.line);
+    if (RecordLength(next) == 0) return false;
+    JumpTo(f, next);
+    return true;
+  };
   for (;;) {
-    const int k = ReadToken(f, t);
-    if (k == kind::End) {
-      f.blockContext = 1;
-      return kOk;
-    }
     uint32_t statement = 0;
-    const ErrNo e = ExecuteStatement(f, k, t, &statement);
+    ErrNo e = kQuickFallback;
+    if (quick) {
+      hold.Hold();
+      // Forms are found by the position before the statement's spacing too,
+      // which spares passing over it.
+      if (const QuickStmt* q = QuickStatementAt(f, f.pos); q != nullptr) {
+        const uint8_t* const start = f.pos;
+        e = RunQuickStatement(*q, f, &statement);
+        if (e == kQuickFallback) {
+          f.pos = start;
+          f.tokenStart = start;
+        }
+      }
+    }
+    if (e == kQuickFallback) {
+      const uint8_t* p = f.pos;
+      while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+      if (*p == code::EndOfLine) {
+        f.tokenStart = p;
+        f.pos = p;
+        if (nextLine()) continue;
+        return kOk;
+      }
+      if (*p == ':') {
+        f.tokenStart = p;
+        f.pos = p + 1;
+        continue;
+      }
+      const int k = ReadToken(f, t);
+      if (!quick || !RunsUnderHold(k, t)) hold.Release();
+      statement = 0;
+      e = ExecuteStatement(f, k, t, &statement);
+      quick = !Tracing(f) && f.stepMode == 0;
+    }
     if (e == kOk) continue;
     if (e == kSkipLine) {
-      f.blockContext = 1;
+      if (nextLine()) continue;
       return kOk;
     }
-    QorMacro& m = *f.macro;
+    hold.Release();
     m.trappedErrorNumber = static_cast<uint32_t>(e);
     m.trappedErrorStatement = statement;
     if (!TrapError(f, base, e)) return e;
@@ -238,15 +315,18 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept {
 ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
   QorMacro& m = *f.macro;
   const int32_t savedDepth = m.savedDepth;
+  RunHold hold(m.lock);
   for (;;) {
     JumpTo(f, f.line);
     if (Tracing(f)) {
+      hold.Release();
       EchoLine(f);
       if (f.stepFlag != 0 && StepStopsAt(f.line) && !ConsoleBeforeLine(f)) return kOk;
     }
 
-    const ErrNo e = DispatchLine(f, base);
+    const ErrNo e = DispatchLine(f, base, hold, true);
     if (e != kOk) {
+      hold.Release();
       f.PopTo(base);
       if (m.savedDepth > savedDepth) (void)RestoreSavedVariables(m, savedDepth);
       ReportError(e, m.reportMode, f);

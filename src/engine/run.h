@@ -6,6 +6,7 @@
 #include "api/qor_macro.h"
 #include "engine/errors.h"
 #include "engine/frame.h"
+#include "platform/lock.h"
 
 namespace msc {
 
@@ -20,8 +21,43 @@ namespace msc {
 // Runs from the frame's current line until the program ends or the run returns.
 [[nodiscard]] ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept;
 
-// Executes the statements of the current line.
-[[nodiscard]] ErrNo DispatchLine(ExecFrame& f, uint8_t* base) noexcept;
+// The object lock held across the statements of a run that only compute,
+// assign and jump, so that they do not each take and release it. Statements
+// that may wait, print or call out run with it released, and a thread that
+// sleeps waiting for it is handed it at the next statement.
+class RunHold {
+ public:
+  explicit RunHold(platform::RecursiveLock& lock) noexcept : lock_(lock) {}
+  ~RunHold() { Release(); }
+  RunHold(const RunHold&) = delete;
+  RunHold& operator=(const RunHold&) = delete;
+
+  void Hold() noexcept {
+    if (!held_) {
+      lock_.lock();
+      held_ = true;
+    } else if (lock_.HasSleepers()) [[unlikely]] {
+      lock_.HandOver();
+    }
+  }
+  void Release() noexcept {
+    if (held_) {
+      lock_.unlock();
+      held_ = false;
+    }
+  }
+
+ private:
+  platform::RecursiveLock& lock_;
+  bool held_ = false;
+};
+
+// Executes the statements of the current line; the hold is released before
+// any statement that may wait or call out, and on an error. With followLines
+// the run goes on into the following lines while nothing is traced or
+// stepped, so that the run loop is returned to only at the end of the
+// program, on an error, or when a line must be shown first.
+[[nodiscard]] ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines = false) noexcept;
 
 // The report mode in which every line run is printed.
 inline constexpr uint32_t kReportTrace = 2;

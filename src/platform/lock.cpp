@@ -4,6 +4,7 @@
 
 #include <linux/futex.h>
 #include <sys/syscall.h>
+#include <sched.h>
 #include <unistd.h>
 
 namespace msc::platform {
@@ -31,6 +32,15 @@ void RecursiveLock::LockContended() noexcept {
     // Returns at once when the word is no longer 2, or on a spurious wake.
     syscall(SYS_futex, Word(state_), FUTEX_WAIT_PRIVATE, 2, nullptr, nullptr, 0);
   }
+}
+
+void RecursiveLock::HandOver() noexcept {
+  if (depth_ != 1) return;  // held further out as well: nothing to hand over
+  unlock();
+  // The woken waiter needs some microseconds to run; wait until it (or any
+  // other thread) has the lock, within a bound, so the lock really changes hands.
+  for (int i = 0; i < 200 && owner_.load(std::memory_order_relaxed) == 0; ++i) sched_yield();
+  lock();
 }
 
 void RecursiveLock::UnlockContended() noexcept {

@@ -33,6 +33,13 @@ class RecursiveLock {
     owner_.store(0, std::memory_order_relaxed);
     if (state_.fetch_sub(1, std::memory_order_release) != 1) UnlockContended();
   }
+  // True while another thread sleeps waiting for the lock. A relaxed read,
+  // cheap enough to ask between every two statements of a run.
+  bool HasSleepers() const noexcept { return state_.load(std::memory_order_relaxed) == 2; }
+  // Releases a lock held once, lets a waiting thread take it, and takes it
+  // again. Without the hand-over, a thread that holds the lock across many
+  // statements would take it back before the woken waiter could run.
+  void HandOver() noexcept;
   bool OwnedByThisThread() const noexcept {
     return owner_.load(std::memory_order_relaxed) == ThreadToken();
   }

@@ -27,6 +27,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
+#include "engine/quick_expr.h"
 #include "engine/run.h"
 #include "engine/site_cache.h"
 #include "engine/value.h"
@@ -38,6 +39,7 @@
 #include "statements/block_search.h"
 #include "statements/handlers.h"
 #include "statements/procedures.h"
+#include "statements/quick_statements.h"
 
 namespace msc {
 namespace {
@@ -284,6 +286,45 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
   return true;
 }
 
+// The usual loop with a decoded limit (and step): an integer variable
+// stepped by an integer, tested as StepIntegerLoop does, without building
+// values. False, with nothing changed, for every other loop and for a limit
+// or step the general evaluation must compute. Runs under the object lock.
+[[nodiscard]] bool QuickLoopTest(ExecFrame& f, uint8_t* cell, uint32_t offset, bool fromNext,
+                                 bool* finished) noexcept {
+  if (offset != 0 || cell[0] != kTagInteger) return false;
+  const QuickExpr* limitForm = QuickExpressionAt(f, f.pos);
+  if (limitForm == nullptr) return false;
+  QuickNumber limit;
+  if (!RunQuickNumber(*limitForm, f, &limit)) return false;
+  const uint8_t* end = QuickEnd(*limitForm);
+  const uint8_t* endStart = QuickTokenStart(*limitForm);
+  QuickNumber step{0.0, 1, true};
+  if (end[0] == (tok::Step >> 8) && end[1] == (tok::Step & 0xFF)) {
+    const QuickExpr* stepForm = QuickExpressionAt(f, end + 2);
+    if (stepForm == nullptr || !RunQuickNumber(*stepForm, f, &step)) return false;
+    end = QuickEnd(*stepForm);
+    endStart = QuickTokenStart(*stepForm);
+  }
+  if (!step.isInt) return false;
+  int64_t current = static_cast<int32_t>(LoadU32(cell + 1));
+  if (fromNext) {
+    current += step.i;
+    if (current < INT32_MIN || current > INT32_MAX) return false;
+    StoreU32(cell + 1, static_cast<uint32_t>(static_cast<int32_t>(current)));
+  }
+  const bool upward = step.i >= 0;
+  if (limit.isInt) {
+    *finished = upward ? current > limit.i : current < limit.i;
+  } else {
+    const double c = static_cast<double>(current);
+    *finished = upward ? c > limit.d : c < limit.d;
+  }
+  f.pos = end;
+  f.tokenStart = endStart;
+  return true;
+}
+
 // The test at the head of every pass. The code position is at the limit
 // expression of the FOR line; limit and step are evaluated anew each time,
 // so a body that changes them changes the loop.
@@ -296,6 +337,11 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
   bool finished = false;
   {
     LockGuard guard(m.lock);
+    if (QuickLoopTest(f, cell, offset, fromNext, &finished)) {
+      if (finished) return LoopExit(f);
+      if (fromNext) TraceEcho(f);
+      return kOk;
+    }
     Value limit;
     Value step;
     if (!PlainLimitAndStep(f, limit, step)) {
@@ -345,8 +391,8 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
   return EvaluateLocked(f, ignored);
 }
 
-// Passes over the Then part of a false one-line If: true on its Else (the
-// position after it), false when the statement ends first.
+}  // namespace
+
 bool SkipFalseThen(ExecFrame& f) noexcept {
   Token t;
   for (;;) {
@@ -358,6 +404,8 @@ bool SkipFalseThen(ExecFrame& f) noexcept {
     if (t.code == tok::Rem || t.code == tok::Apostrophe) return false;
   }
 }
+
+namespace {
 
 // A number Case whose value is one number constant ending the statement,
 // read without the general evaluation; the position ends where the
@@ -523,6 +571,70 @@ ErrNo StmtFor(ExecFrame& f) noexcept {
   StorePtr(e + kForLine, f.line);
   StorePtr(e + kForLimit, f.pos);
   return LoopTest(f, false);
+}
+
+namespace {
+
+// Decodes the limit and step of the loop whose limit expression is at site.
+void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
+  loop.site = site;
+  loop.step = nullptr;
+  loop.limit = QuickExpressionHeld(m, site);
+  if (loop.limit == nullptr) return;
+  loop.end = QuickEnd(*loop.limit);
+  loop.endStart = QuickTokenStart(*loop.limit);
+  if (loop.end[0] == (tok::Step >> 8) && loop.end[1] == (tok::Step & 0xFF)) {
+    loop.step = QuickExpressionHeld(m, loop.end + 2);
+    if (loop.step == nullptr) {
+      loop.limit = nullptr;
+      return;
+    }
+    loop.end = QuickEnd(*loop.step);
+    loop.endStart = QuickTokenStart(*loop.step);
+  }
+}
+
+}  // namespace
+
+ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
+  uint8_t* e = f.TopEntry(tok::For);
+  if (e == nullptr || LoadU32(e + kForOffset) != 0) return kQuickFallback;
+  uint8_t* const variable = LoadPtr(e + kForCell);
+  if (cell != nullptr && variable != cell) return kQuickFallback;
+  if (LoadPtr(e + kForNextLine) == nullptr) {
+    // Where the first NEXT that runs ends is where the loop exit continues.
+    StorePtr(e + kForNextLine, f.line);
+    StorePtr(e + kForNextPos, f.pos);
+  }
+  const uint8_t* const site = LoadPtr(e + kForLimit);
+  if (loop.site != site) DecodeLoop(*f.macro, site, loop);
+  if (loop.limit != nullptr && variable[0] == kTagInteger) {
+    // The usual loop: the test of QuickLoopTest with the forms at hand.
+    QuickNumber limit;
+    QuickNumber step{0.0, 1, true};
+    if (RunQuickNumber(*loop.limit, f, &limit) && (loop.step == nullptr || RunQuickNumber(*loop.step, f, &step)) &&
+        step.isInt) {
+      const int64_t current = static_cast<int64_t>(static_cast<int32_t>(LoadU32(variable + 1))) + step.i;
+      if (current >= INT32_MIN && current <= INT32_MAX) {
+        StoreU32(variable + 1, static_cast<uint32_t>(static_cast<int32_t>(current)));
+        const bool upward = step.i >= 0;
+        bool finished;
+        if (limit.isInt) {
+          finished = upward ? current > limit.i : current < limit.i;
+        } else {
+          const double c = static_cast<double>(current);
+          finished = upward ? c > limit.d : c < limit.d;
+        }
+        SetPosition(f, LoadPtr(e + kForLine), loop.end);
+        f.tokenStart = loop.endStart;
+        if (finished) return LoopExit(f);
+        TraceEcho(f);
+        return kOk;
+      }
+    }
+  }
+  SetPosition(f, LoadPtr(e + kForLine), site);
+  return LoopTest(f, true);
 }
 
 ErrNo StmtNext(ExecFrame& f) noexcept {

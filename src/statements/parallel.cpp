@@ -50,9 +50,13 @@ int32_t RunTask(void* argument) {
   ExecFrame& f = *static_cast<ExecFrame*>(argument);
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
+  RunHold hold(m.lock);
   for (;;) {
-    if ((m.reportMode & 15) == kTraceMode) TraceEcho(f);
-    const ErrNo e = DispatchLine(f, base);
+    if ((m.reportMode & 15) == kTraceMode) {
+      hold.Release();
+      TraceEcho(f);
+    }
+    const ErrNo e = DispatchLine(f, base, hold);
     if (e != kOk) {
       // Only this task ends; the others and the statement go on.
       f.PopTo(base);

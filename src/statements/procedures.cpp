@@ -17,6 +17,7 @@
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
 #include "statements/handlers.h"
+#include "statements/quick_statements.h"
 
 namespace msc {
 namespace {
@@ -119,6 +120,11 @@ ErrNo CallLabel(ExecFrame& f, const char* label, size_t len) noexcept {
   const Caller c = EnterCall(f);
   uint8_t* record = FindLabelRecord(*f.macro, label, len);
   if (record == nullptr) return kErrUndefinedLabel;
+  return EnterRoutine(f, record, c);
+}
+
+ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept {
+  const Caller c = EnterCall(f);
   return EnterRoutine(f, record, c);
 }
 

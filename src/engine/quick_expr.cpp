@@ -1,0 +1,519 @@
+// The compiler and the runner of decoded number expressions.
+//
+// The compiler walks the intermediate code with the general evaluator's own
+// precedence climbing (engine/operators.h), emitting postfix steps where the
+// evaluator would combine values, so both parse every expression alike.
+//
+//   QuickExpr:  u32 count | ptr end | ptr token start | Step[count]
+//   Step:       op, operator or function index, and an integer, a double
+//               or a cell address
+#include "engine/quick_expr.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "api/qor_macro.h"
+#include "engine/functions.h"
+#include "engine/operators.h"
+#include "engine/quick_table.h"
+#include "engine/variables.h"
+#include "frontend/code.h"
+#include "frontend/keywords.h"
+
+namespace msc {
+namespace {
+
+enum class Op : uint8_t {
+  Integer,     // push a constant integer
+  Double,      // push a constant double
+  IntVar,      // push X&
+  DblVar,      // push X#
+  IntElement,  // replace the subscript on top by X&(subscript)
+  DblElement,  // replace the subscript on top by X#(subscript)
+  Negate,      // - top
+  Not,         // NOT top
+  Binary,      // second operator top
+  Function,    // a pure number function of the top
+};
+
+struct Step {
+  Op op;
+  uint8_t binary;     // operator code of Binary
+  uint16_t function;  // function index of Function
+  int32_t integer;
+  union {
+    double number;
+    uint8_t* cell;
+    FunctionImpl impl;
+  };
+  uint32_t argumentKind;  // the conversion of a function's argument
+};
+
+using Num = QuickNumber;
+
+// Deeper expressions are left to the general evaluator, which keeps its own
+// nesting bound; these bounds keep the runner's stack and the compiler's
+// recursion small.
+constexpr int kMaxSteps = 64;
+constexpr int kMaxStack = 16;
+constexpr int kMaxNesting = 32;
+// The general evaluator counts its nesting from the frame's depth; a decoded
+// expression runs only where it could not reach that bound.
+constexpr uint32_t kDepthRoom = 200;
+
+// The pure functions of one number argument.
+constexpr uint16_t kPureFunctions[] = {
+    0xC000,  // Abs(x)
+    0xC002,  // Atn(x)
+    0xC004,  // Cos(x)
+    0xC00D,  // Exp(x)
+    0xC00E,  // Fix(x)
+    0xC011,  // Int(x)
+    0xC015,  // Log(x)
+    0xC019,  // Sin(x)
+    0xC01A,  // Sqr(x)
+    0xC01D,  // Tan(x)
+};
+
+bool IsPureFunction(uint16_t code) noexcept {
+  for (uint16_t c : kPureFunctions)
+    if (c == code) return true;
+  return false;
+}
+
+const uint8_t* SkipSpacing(const uint8_t* p) noexcept {
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  return p;
+}
+
+class Compiler {
+ public:
+  explicit Compiler(const uint8_t* site) noexcept : p_(site), tokenStart_(site) {}
+
+  // The whole expression, as EvaluateExpression reads it.
+  bool Expression() noexcept {
+    if (!Primary()) return false;
+    for (;;) {
+      const uint8_t* start;
+      const int op = ReadOperator(&start);
+      if (op == kOpNone) return true;
+      if (!Apply(op)) return false;
+    }
+  }
+
+  int count() const noexcept { return count_; }
+  const Step* steps() const noexcept { return steps_; }
+  const uint8_t* end() const noexcept { return p_; }
+  const uint8_t* tokenStart() const noexcept { return tokenStart_; }
+
+ private:
+  class Nest {
+   public:
+    explicit Nest(int& depth) noexcept : depth_(depth) { ++depth_; }
+    ~Nest() { --depth_; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+    bool Exceeded() const noexcept { return depth_ > kMaxNesting; }
+
+   private:
+    int& depth_;
+  };
+
+  Step* Emit(Op op, int stackChange) noexcept {
+    if (count_ >= kMaxSteps) return nullptr;
+    stack_ += stackChange;
+    if (stack_ > kMaxStack) return nullptr;
+    Step* s = &steps_[count_++];
+    std::memset(s, 0, sizeof *s);
+    s->op = op;
+    return s;
+  }
+
+  bool Constant(int32_t v) noexcept {
+    Step* s = Emit(Op::Integer, 1);
+    if (s != nullptr) s->integer = v;
+    return s != nullptr;
+  }
+
+  // The operator after the operand, as the evaluator's ReadOperator takes it.
+  int ReadOperator(const uint8_t** start) noexcept {
+    tokenStart_ = p_;
+    *start = p_;
+    p_ = SkipSpacing(p_);
+    const int code = kOperatorOfByte[*p_];
+    if (code != kOpNone) ++p_;
+    return code;
+  }
+
+  bool ExpectChar(char c) noexcept {
+    p_ = SkipSpacing(p_);
+    if (*p_ != static_cast<uint8_t>(c) || c == 0) return false;
+    ++p_;
+    return true;
+  }
+
+  // The right operand of op with everything binding tighter, then op.
+  bool Apply(int op) noexcept {
+    Nest nest(nesting_);
+    if (nest.Exceeded() || !Primary()) return false;
+    const uint8_t* start;
+    int next = ReadOperator(&start);
+    while (kBinding[op] > kBinding[next]) {
+      if (!Apply(next)) return false;
+      next = ReadOperator(&start);
+    }
+    Step* s;
+    if (op == kOpNegate) {
+      s = Emit(Op::Negate, 0);
+    } else if (op == kOpNot) {
+      s = Emit(Op::Not, 0);
+    } else {
+      s = Emit(Op::Binary, -1);
+      if (s != nullptr) s->binary = static_cast<uint8_t>(op);
+    }
+    p_ = start;
+    return s != nullptr;
+  }
+
+  bool Primary() noexcept {
+    Nest nest(nesting_);
+    if (nest.Exceeded()) return false;
+    const uint8_t* q = SkipSpacing(p_);
+    const uint8_t b = *q;
+    if (b >= code::SmallFirst && b <= code::SmallLast) {
+      p_ = q + 1;
+      return Constant(b - code::SmallFirst);
+    }
+    switch (b) {
+      case code::Byte:
+        p_ = q + 2;
+        return Constant(q[1]);
+      case code::Short:
+        p_ = q + 3;
+        return Constant(LoadI16(q + 1));
+      case code::Double: {
+        p_ = q + 9;
+        Step* s = Emit(Op::Double, 1);
+        if (s != nullptr) s->number = LoadF64(q + 1);
+        return s != nullptr;
+      }
+      case tag::Int:
+      case tag::Dbl:
+      case tag::IntArray:
+      case tag::DblArray:
+        return Variable(q);
+      case '-':
+        p_ = q + 1;
+        return Apply(kOpNegate);
+      case op::Not:
+        p_ = q + 1;
+        return Apply(kOpNot);
+      case '(':
+        p_ = q + 1;
+        return Expression() && ExpectChar(')');
+      default:
+        break;
+    }
+    if (b < code::KeywordFirst || b > code::KeywordLast) return false;
+    const auto c = static_cast<uint16_t>(q[0] << 8 | q[1]);
+    p_ = q + 2;
+    if (c >= kConstantFirst && c < kConstantFirstDouble) return Constant(ConstantInteger(c));
+    if (c >= kConstantFirstDouble && c < kConstantFirstString) {
+      Step* s = Emit(Op::Double, 1);
+      if (s != nullptr) s->number = ConstantDouble(c);
+      return s != nullptr;
+    }
+    if (!IsPureFunction(c)) return false;
+    const FunctionEntry* entry = FunctionAt(c - kFunctionFirst);
+    if (entry == nullptr || (entry->argumentKinds != 2 && entry->argumentKinds != 3)) return false;
+    if (!ExpectChar('(') || !Expression() || !ExpectChar(')')) return false;
+    Step* s = Emit(Op::Function, 0);
+    if (s == nullptr) return false;
+    s->function = static_cast<uint16_t>(c - kFunctionFirst);
+    s->impl = entry->impl;
+    s->argumentKind = entry->argumentKinds;
+    return true;
+  }
+
+  // A number variable, or an element of a number array with one subscript.
+  bool Variable(const uint8_t* q) noexcept {
+    uint8_t* cell = LoadPtr(q + 1);
+    if (cell == nullptr || cell[0] != q[0]) return false;
+    p_ = q + 1 + sizeof(void*);
+    if (q[0] == tag::Int || q[0] == tag::Dbl) {
+      Step* s = Emit(q[0] == tag::Int ? Op::IntVar : Op::DblVar, 1);
+      if (s != nullptr) s->cell = cell;
+      return s != nullptr;
+    }
+    if (!ExpectChar('(') || !Expression()) return false;
+    p_ = SkipSpacing(p_);
+    if (*p_ != ')') return false;  // more subscripts: the general path
+    ++p_;
+    Step* s = Emit(q[0] == tag::IntArray ? Op::IntElement : Op::DblElement, 0);
+    if (s != nullptr) s->cell = cell;
+    return s != nullptr;
+  }
+
+  const uint8_t* p_;
+  const uint8_t* tokenStart_;
+  Step steps_[kMaxSteps];
+  int count_ = 0;
+  int stack_ = 0;
+  int nesting_ = 0;
+};
+
+// ---- the runner ----
+
+void SetInt(Num& n, int32_t v) noexcept {
+  n.isInt = true;
+  n.i = v;
+}
+void SetDbl(Num& n, double v) noexcept {
+  n.isInt = false;
+  n.d = v;
+}
+void SetWide(Num& n, int64_t r) noexcept {
+  if (r >= INT32_MIN && r <= INT32_MAX) {
+    SetInt(n, static_cast<int32_t>(r));
+  } else {
+    SetDbl(n, static_cast<double>(r));
+  }
+}
+double AsDouble(const Num& n) noexcept { return n.isInt ? static_cast<double>(n.i) : n.d; }
+
+// The integer of a number as ToInteger makes it; false out of range.
+bool AsInteger(const Num& n, int32_t* out) noexcept {
+  if (n.isInt) {
+    *out = n.i;
+    return true;
+  }
+  return DoubleToInteger(n.d, out) == kOk;
+}
+
+template <class T>
+bool Relation(int op, T a, T b) noexcept {
+  switch (op) {
+    case kOpEqual: return a == b;
+    case kOpNotEqual: return !(a == b);
+    case kOpGreater: return a > b;
+    case kOpLess: return a < b;
+    case kOpLessEqual: return a <= b;
+    default: return a >= b;  // kOpGreaterEqual
+  }
+}
+
+// left op right into left, with the general evaluator's results; false for
+// an error, which the general evaluator then reports.
+bool Combine(int op, Num& left, const Num& right) noexcept {
+  const bool integers = left.isInt && right.isInt;
+  switch (op) {
+    case kOpAdd:
+    case kOpSubtract:
+    case kOpMultiply:
+      if (integers) {
+        const int64_t a = left.i, b = right.i;
+        SetWide(left, op == kOpAdd ? a + b : op == kOpSubtract ? a - b : a * b);
+      } else {
+        const double a = AsDouble(left), b = AsDouble(right);
+        SetDbl(left, op == kOpAdd ? a + b : op == kOpSubtract ? a - b : a * b);
+      }
+      return true;
+    case kOpDivide:
+      if (integers) {
+        const int64_t a = left.i, b = right.i;
+        if (b == 0) return false;
+        if (a % b == 0) {
+          SetWide(left, a / b);
+        } else {
+          SetDbl(left, static_cast<double>(a) / static_cast<double>(b));
+        }
+      } else {
+        const double b = AsDouble(right);
+        if (b == 0.0) return false;
+        SetDbl(left, AsDouble(left) / b);
+      }
+      return true;
+    case kOpPower: {
+      const double r = std::pow(AsDouble(left), AsDouble(right));
+      if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
+        SetInt(left, static_cast<int32_t>(r));
+      } else {
+        SetDbl(left, r);
+      }
+      return true;
+    }
+    case kOpRemainder:
+    case kOpAnd:
+    case kOpOr:
+    case kOpXor: {
+      int32_t a, b;
+      if (!AsInteger(left, &a) || !AsInteger(right, &b)) return false;
+      if (op == kOpRemainder) {
+        if (b == 0) return false;
+        SetInt(left, b == -1 ? 0 : a % b);
+      } else {
+        SetInt(left, op == kOpAnd ? (a & b) : op == kOpOr ? (a | b) : (a ^ b));
+      }
+      return true;
+    }
+    default:
+      SetInt(left, (integers ? Relation(op, left.i, right.i) : Relation(op, AsDouble(left), AsDouble(right)))
+                       ? -1
+                       : 0);
+      return true;
+  }
+}
+
+// The element of a one-dimensional number array; false where the general
+// path reports an error (or the array has more dimensions).
+bool ReadElementNumber(const Step& s, Num& top) noexcept {
+  int32_t index;
+  if (!AsInteger(top, &index)) return false;
+  const uint8_t* block = ArrayBlock(s.cell);
+  if (block == nullptr || LoadU32(block) != 1) return false;
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return false;
+  const uint8_t* element = block + 8 + static_cast<size_t>(index) * (s.op == Op::IntElement ? 4 : 8);
+  if (s.op == Op::IntElement) {
+    SetInt(top, static_cast<int32_t>(LoadU32(element)));
+  } else {
+    SetDbl(top, LoadF64(element));
+  }
+  return true;
+}
+
+bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
+  Value args[1];
+  if (top.isInt) {
+    args[0].SetInteger(top.i);
+  } else {
+    args[0].SetDouble(top.d);
+  }
+  if (s.argumentKind == 2 && ToDouble(args[0]) != kOk) return false;
+  Value result;
+  if (s.impl(args, result, f) != kOk) return false;
+  if (result.type == kInteger) {
+    SetInt(top, result.count);
+  } else if (result.type == kDouble) {
+    SetDbl(top, result.number);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The steps follow the head, 8-aligned.
+constexpr size_t kStepsOffset = (sizeof(QuickExpr) + 7) & ~size_t{7};
+
+const Step* StepsOf(const QuickExpr& e) noexcept {
+  return reinterpret_cast<const Step*>(reinterpret_cast<const unsigned char*>(&e) + kStepsOffset);
+}
+
+// The shape of a one-step expression, run from the head alone.
+void SetShape(QuickExpr& e, const Step* steps) noexcept {
+  e.shape = QuickExpr::kSteps;
+  if (e.count != 1) return;
+  switch (steps[0].op) {
+    case Op::Integer: e.shape = QuickExpr::kInteger; e.integer = steps[0].integer; break;
+    case Op::Double: e.shape = QuickExpr::kDouble; e.number = steps[0].number; break;
+    case Op::IntVar: e.shape = QuickExpr::kIntVar; e.cell = steps[0].cell; break;
+    case Op::DblVar: e.shape = QuickExpr::kDblVar; e.cell = steps[0].cell; break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+const QuickExpr* QuickExpressionAt(ExecFrame& f, const uint8_t* site) noexcept {
+  QorMacro& m = *f.macro;
+  if (!m.lock.OwnedByThisThread()) return nullptr;
+  return QuickExpressionHeld(m, site);
+}
+
+const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept {
+  ProgramArea& a = m.program;
+  void* form = a.quick.Find(a, a.generation, QuickKind::Expression, site);
+  if (form == nullptr) {
+    if (!a.quick.Covers(site)) return nullptr;  // a line run directly: nothing is kept
+    Compiler c(site);
+    form = QuickTable::NoForm();
+    if (c.Expression()) {
+      const size_t bytes = kStepsOffset + sizeof(Step) * static_cast<size_t>(c.count());
+      auto* e = static_cast<QuickExpr*>(a.quick.Allocate(bytes));
+      if (e != nullptr) {
+        std::memset(static_cast<void*>(e), 0, sizeof *e);
+        e->count = static_cast<uint32_t>(c.count());
+        e->end = c.end();
+        e->tokenStart = c.tokenStart();
+        auto* steps = reinterpret_cast<Step*>(reinterpret_cast<unsigned char*>(e) + kStepsOffset);
+        std::memcpy(static_cast<void*>(steps), c.steps(), sizeof(Step) * static_cast<size_t>(c.count()));
+        SetShape(*e, steps);
+        form = e;
+      }
+    }
+    a.quick.Store(QuickKind::Expression, site, form);
+  }
+  return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickExpr*>(form);
+}
+
+bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
+  if (f.evalDepth > kDepthRoom) return false;
+  Num stack[kMaxStack];
+  int top = -1;
+  const Step* steps = StepsOf(e);
+  for (uint32_t i = 0; i < e.count; ++i) {
+    const Step& s = steps[i];
+    switch (s.op) {
+      case Op::Integer: SetInt(stack[++top], s.integer); break;
+      case Op::Double: SetDbl(stack[++top], s.number); break;
+      case Op::IntVar: SetInt(stack[++top], static_cast<int32_t>(LoadU32(s.cell + 1))); break;
+      case Op::DblVar: SetDbl(stack[++top], LoadF64(s.cell + 1)); break;
+      case Op::IntElement:
+      case Op::DblElement:
+        if (!ReadElementNumber(s, stack[top])) return false;
+        break;
+      case Op::Negate:
+        if (stack[top].isInt) {
+          // Negation wraps: minus -2147483648 stays -2147483648.
+          stack[top].i = static_cast<int32_t>(0u - static_cast<uint32_t>(stack[top].i));
+        } else {
+          stack[top].d = -stack[top].d;
+        }
+        break;
+      case Op::Not: {
+        int32_t x;
+        if (!AsInteger(stack[top], &x)) return false;
+        SetInt(stack[top], ~x);
+        break;
+      }
+      case Op::Binary:
+        if (!Combine(s.binary, stack[top - 1], stack[top])) return false;
+        --top;
+        break;
+      case Op::Function:
+        if (!CallPure(s, f, stack[top])) return false;
+        break;
+    }
+  }
+  *out = stack[0];
+  return true;
+}
+
+bool RunQuickExpression(const QuickExpr& e, ExecFrame& f, Value& v) noexcept {
+  Num n;
+  if (!RunQuickNumber(e, f, &n)) return false;
+  if (n.isInt) {
+    v.SetInteger(n.i);
+  } else {
+    v.SetDouble(n.d);
+  }
+  f.pos = e.end;
+  f.tokenStart = e.tokenStart;
+  return true;
+}
+
+}  // namespace msc

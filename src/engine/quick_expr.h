@@ -1,0 +1,93 @@
+// Number expressions decoded once into a short postfix program.
+//
+// An expression made only of number constants, number variables, elements
+// of one-dimensional number arrays, the arithmetic, comparison and bit
+// operators and the pure number functions (Abs, Atn, Cos, Exp, Fix, Int,
+// Log, Sin, Sqr, Tan) is compiled the first time a run evaluates it; later
+// evaluations run the steps over a small stack of numbers instead of
+// decoding tokens and building values.
+//
+// A decoded expression computes exactly what the general evaluator does: the
+// same parse (the two share the operator tables), the same results. It
+// covers only the successful path: anything else (a division by zero, a
+// number out of range, an undimensioned array, a subscript out of range)
+// makes the run fall back to the general evaluator, which reports the error
+// as it always did. Evaluating such an expression has no side effect, so
+// starting it over is safe.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/frame.h"
+#include "engine/value.h"
+#include "frontend/code.h"
+
+class QorMacro;
+
+namespace msc {
+
+// A decoded expression: its head, then its steps (private to the runner).
+// The commonest expressions, one constant or one variable, are run from the
+// head alone, inline.
+struct QuickExpr {
+  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar };
+  uint32_t count;           // steps that follow
+  Shape shape;
+  int32_t integer;          // kInteger
+  double number;            // kDouble
+  const uint8_t* cell;      // kIntVar, kDblVar
+  const uint8_t* end;       // where the general evaluation leaves the position
+  const uint8_t* tokenStart;
+};
+
+// The decoded form of the expression at site, compiled on the first visit;
+// null when it has none. The caller holds the object lock.
+[[nodiscard]] const QuickExpr* QuickExpressionAt(ExecFrame& f, const uint8_t* site) noexcept;
+// The same where the caller knows it holds the object lock.
+[[nodiscard]] const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept;
+
+// A number the runner computes: an integer when isInt, else the double.
+struct QuickNumber {
+  double d;
+  int32_t i;
+  bool isInt;
+};
+
+// Runs the steps of a decoded expression (shape kSteps).
+[[nodiscard]] bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
+
+// Evaluates e; false, with nothing changed, when the general evaluator must
+// take over. The code position is left alone.
+[[nodiscard]] inline bool RunQuickNumber(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
+  switch (e.shape) {
+    case QuickExpr::kInteger:
+      out->isInt = true;
+      out->i = e.integer;
+      return true;
+    case QuickExpr::kDouble:
+      out->isInt = false;
+      out->d = e.number;
+      return true;
+    case QuickExpr::kIntVar:
+      out->isInt = true;
+      out->i = static_cast<int32_t>(LoadU32(e.cell + 1));
+      return true;
+    case QuickExpr::kDblVar:
+      out->isInt = false;
+      out->d = LoadF64(e.cell + 1);
+      return true;
+    default:
+      return RunQuickSteps(e, f, out);
+  }
+}
+
+// Where the general evaluation of e leaves the code position and the token start.
+[[nodiscard]] inline const uint8_t* QuickEnd(const QuickExpr& e) noexcept { return e.end; }
+[[nodiscard]] inline const uint8_t* QuickTokenStart(const QuickExpr& e) noexcept { return e.tokenStart; }
+
+// Evaluates e into v and leaves the code position where the general
+// evaluation would; false, with nothing changed, when the general evaluator
+// must take over.
+[[nodiscard]] bool RunQuickExpression(const QuickExpr& e, ExecFrame& f, Value& v) noexcept;
+
+}  // namespace msc

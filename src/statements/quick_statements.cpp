@@ -1,0 +1,334 @@
+// The statement forms: decoding a statement into its form on the first
+// visit, and running the forms.
+//
+// A form records the cells, the decoded expressions, the resolved jump
+// target and the code positions the general statement would reach, all of
+// which hold until the next edit of the program drops the forms.
+#include "statements/quick_statements.h"
+
+#include <cstring>
+
+#include "api/qor_macro.h"
+#include "engine/quick_expr.h"
+#include "engine/quick_table.h"
+#include "engine/run.h"
+#include "engine/value.h"
+#include "engine/variables.h"
+#include "frontend/code.h"
+#include "frontend/compiler.h"
+#include "frontend/keywords.h"
+#include "frontend/token_reader.h"
+#include "statements/handlers.h"
+
+namespace msc {
+
+enum class Form : uint8_t {
+  Skip,              // a label definition: passed over
+  SkipLine,          // Rem or ': the rest of the line is a comment
+  AssignInteger,     // X& = expression
+  AssignDouble,      // X# = expression
+  AssignIntElement,  // X&(subscript) = expression
+  AssignDblElement,  // X#(subscript) = expression
+  OneLineIf,         // If condition Then|Goto ... [Else ...]
+  Jump,              // Goto target, or a target alone
+  Gosub,             // Gosub target
+  Return,            // Return
+  Next,              // Next [X&]
+};
+
+struct QuickStmt {
+  Form form;
+  uint16_t keyword;             // the statement's word, 0 for none
+  uint8_t* cell;                // the variable assigned or stepped
+  const QuickExpr* value;       // the value assigned, or the If condition
+  const QuickExpr* subscript;   // the element's subscript
+  const uint8_t* after;         // the position after the decoded part
+  const uint8_t* afterStart;    // and the token start there
+  uint8_t* target;              // the line record jumped to
+  const uint8_t* elsePos;       // false If: after its Else; null: the line ends
+  const uint8_t* elseStart;
+  mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
+};
+
+namespace {
+
+bool IsKeywordAt(const uint8_t* p, uint16_t code) noexcept {
+  return p[0] == (code >> 8) && p[1] == (code & 0xFF);
+}
+
+const uint8_t* SkipSpacing(const uint8_t* p) noexcept {
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  return p;
+}
+
+// The line a jump operand names, as the general jump finds it; null when
+// none (the general statement reports the error).
+uint8_t* ResolveTarget(QorMacro& m, int k, const Token& t) noexcept {
+  if (k == kind::LabelRef) return FindLabelRecord(m, t.text, static_cast<size_t>(t.length));
+  if (k == kind::LineRef) {
+    const auto number = static_cast<uint32_t>(t.integer);
+    return number == 0 ? nullptr : FindLineRecord(m, number);
+  }
+  return nullptr;
+}
+
+// The decoder: fills q from the statement at s's position; false when the
+// statement has no form.
+class Decoder {
+ public:
+  Decoder(ExecFrame& f, ExecFrame& scratch, QuickStmt& q) noexcept : f_(f), s_(scratch), q_(q) {}
+
+  bool Statement() noexcept {
+    Token t;
+    const int k = ReadToken(s_, t);
+    switch (k) {
+      case kind::LabelDef:
+        return Finish(Form::Skip, 0);
+      case kind::LabelRef:
+      case kind::LineRef:
+        q_.target = ResolveTarget(*f_.macro, k, t);
+        return q_.target != nullptr && Finish(Form::Jump, 0);
+      case kind::IntVar:
+      case kind::DblVar:
+        return Assignment(k, t.cell);
+      case kind::IntArray:
+      case kind::DblArray:
+        return ElementAssignment(k, t.cell);
+      case kind::Keyword:
+        return Keyword(t.code);
+      default:
+        return false;
+    }
+  }
+
+ private:
+  bool Finish(Form form, uint16_t keyword) noexcept {
+    q_.form = form;
+    q_.keyword = keyword;
+    q_.after = s_.pos;
+    q_.afterStart = s_.tokenStart;
+    return true;
+  }
+
+  // The decoded expression at p, or null.
+  const QuickExpr* Expression(const uint8_t* p) noexcept { return QuickExpressionHeld(*f_.macro, p); }
+
+  bool Assignment(int k, uint8_t* cell) noexcept {
+    if (cell == nullptr || cell[0] != (k == kind::IntVar ? tag::Int : tag::Dbl)) return false;
+    const uint8_t* p = SkipSpacing(s_.pos);
+    if (*p != '=') return false;
+    q_.cell = cell;
+    q_.value = Expression(p + 1);
+    if (q_.value == nullptr) return false;
+    q_.form = k == kind::IntVar ? Form::AssignInteger : Form::AssignDouble;
+    q_.after = QuickEnd(*q_.value);
+    q_.afterStart = QuickTokenStart(*q_.value);
+    return true;
+  }
+
+  bool ElementAssignment(int k, uint8_t* cell) noexcept {
+    if (cell == nullptr || cell[0] != (k == kind::IntArray ? tag::IntArray : tag::DblArray)) return false;
+    const uint8_t* p = SkipSpacing(s_.pos);
+    if (*p != '(') return false;
+    q_.subscript = Expression(p + 1);
+    if (q_.subscript == nullptr) return false;
+    p = QuickEnd(*q_.subscript);  // spacing already passed
+    if (*p != ')') return false;
+    p = SkipSpacing(p + 1);
+    if (*p != '=') return false;
+    q_.cell = cell;
+    q_.value = Expression(p + 1);
+    if (q_.value == nullptr) return false;
+    q_.form = k == kind::IntArray ? Form::AssignIntElement : Form::AssignDblElement;
+    q_.after = QuickEnd(*q_.value);
+    q_.afterStart = QuickTokenStart(*q_.value);
+    return true;
+  }
+
+  bool Keyword(uint16_t code) noexcept {
+    Token t;
+    switch (code) {
+      case tok::If:
+        return OneLineIf();
+      case tok::Goto:
+      case tok::Gosub: {
+        const int k = ReadToken(s_, t);
+        q_.target = ResolveTarget(*f_.macro, k, t);
+        return q_.target != nullptr && Finish(code == tok::Goto ? Form::Jump : Form::Gosub, code);
+      }
+      case tok::Return:
+        return Finish(Form::Return, code);
+      case tok::Rem:
+      case tok::Apostrophe:
+        return Finish(Form::SkipLine, code);
+      case tok::Next: {
+        const int k = ReadToken(s_, t);
+        if (k == kind::IntVar) {
+          if (t.cell == nullptr || t.cell[0] != tag::Int) return false;
+          q_.cell = t.cell;
+        } else if (k == kind::End || (k == kind::Punct && t.byte == ':')) {
+          UnreadToken(s_);
+        } else {
+          return false;
+        }
+        return Finish(Form::Next, code);
+      }
+      default:
+        return false;
+    }
+  }
+
+  // A one-line If: where a true and a false condition continue.
+  bool OneLineIf() noexcept {
+    q_.value = Expression(s_.pos);
+    if (q_.value == nullptr) return false;
+    const uint8_t* end = QuickEnd(*q_.value);
+    // A block If ("Then" ending the statement) takes the general path.
+    if (IsKeywordAt(end, tok::Then)) {
+      const uint8_t* p = SkipSpacing(end + 2);
+      if (*p == code::EndOfLine || *p == ':' || IsKeywordAt(p, tok::Rem) || IsKeywordAt(p, tok::Apostrophe))
+        return false;
+    }
+    s_.pos = end;
+    s_.tokenStart = QuickTokenStart(*q_.value);
+    Token t;
+    if (ReadToken(s_, t) != kind::Keyword) return false;
+    if (t.code == tok::Gosub) {
+      UnreadToken(s_);  // the Gosub statement runs next
+    } else if (t.code != tok::Then && t.code != tok::Goto) {
+      return false;
+    }
+    Finish(Form::OneLineIf, tok::If);
+    s_.pos = end;
+    s_.tokenStart = QuickTokenStart(*q_.value);
+    if (SkipFalseThen(s_)) {
+      q_.elsePos = s_.pos;
+      q_.elseStart = s_.tokenStart;
+    }
+    return true;
+  }
+
+  ExecFrame& f_;
+  ExecFrame& s_;
+  QuickStmt& q_;
+};
+
+// The integer a number becomes in an integer variable; false out of range.
+bool ToStoredInteger(const QuickNumber& n, int32_t* out) noexcept {
+  if (n.isInt) {
+    *out = n.i;
+    return true;
+  }
+  return DoubleToInteger(n.d, out) == kOk;
+}
+
+double ToStoredDouble(const QuickNumber& n) noexcept { return n.isInt ? static_cast<double>(n.i) : n.d; }
+
+ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
+  QuickNumber s;
+  int32_t index;
+  if (!RunQuickNumber(*q.subscript, f, &s) || !ToStoredInteger(s, &index)) return kQuickFallback;
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  uint8_t* element = block + 8;
+  if (q.form == Form::AssignIntElement) {
+    int32_t x;
+    if (!ToStoredInteger(v, &x)) return kQuickFallback;
+    StoreU32(element + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
+  } else {
+    StoreF64(element + static_cast<size_t>(index) * 8, ToStoredDouble(v));
+  }
+  return kOk;
+}
+
+}  // namespace
+
+const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
+  QorMacro& m = *f.macro;
+  ProgramArea& a = m.program;
+  void* form;
+  {
+    if (!a.quick.Covers(site)) return nullptr;  // a line run directly: nothing is kept
+    form = QuickTable::NoForm();
+    QuickStmt decoded;
+    std::memset(&decoded, 0, sizeof decoded);
+    ExecFrame scratch(&m);
+    scratch.line = f.line;
+    scratch.pos = site;
+    scratch.tokenStart = site;
+    Decoder d(f, scratch, decoded);
+    if (d.Statement()) {
+      auto* q = static_cast<QuickStmt*>(a.quick.Allocate(sizeof(QuickStmt)));
+      if (q != nullptr) {
+        *q = decoded;
+        form = q;
+      }
+    }
+    a.quick.Store(QuickKind::Statement, site, form);
+  }
+  return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickStmt*>(form);
+}
+
+ErrNo RunQuickStatement(const QuickStmt& q, ExecFrame& f, uint32_t* statement) noexcept {
+  *statement = q.keyword;
+  QuickNumber v;
+  switch (q.form) {
+    case Form::Skip:
+      break;
+    case Form::SkipLine:
+      return kSkipLine;
+    case Form::AssignInteger: {
+      int32_t x;
+      if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &x)) return kQuickFallback;
+      StoreU32(q.cell + 1, static_cast<uint32_t>(x));
+      break;
+    }
+    case Form::AssignDouble:
+      if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+      StoreF64(q.cell + 1, ToStoredDouble(v));
+      break;
+    case Form::AssignIntElement:
+    case Form::AssignDblElement:
+      if (ErrNo e = RunElementAssignment(q, f); e != kOk) return e;
+      break;
+    case Form::OneLineIf: {
+      if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+      // NaN counts as true.
+      if (v.isInt ? v.i != 0 : v.d != 0.0) {
+        f.blockContext = 0;  // an Else on this line now ends the line
+        break;
+      }
+      if (q.elsePos == nullptr) return kSkipLine;
+      f.pos = q.elsePos;
+      f.tokenStart = q.elseStart;
+      return kOk;
+    }
+    case Form::Jump:
+      JumpTo(f, q.target);
+      TraceEcho(f);
+      return kOk;
+    case Form::Gosub: {
+      f.pos = q.after;
+      f.tokenStart = q.afterStart;
+      if (ErrNo e = CallRecord(f, q.target); e != kOk) return e;
+      TraceEcho(f);
+      return kOk;
+    }
+    case Form::Return:
+      f.pos = q.after;
+      f.tokenStart = q.afterStart;
+      return StmtReturn(f);
+    case Form::Next:
+      f.pos = q.after;
+      f.tokenStart = q.afterStart;
+      return QuickNext(f, q.cell, q.loop);
+  }
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return kOk;
+}
+
+}  // namespace msc
