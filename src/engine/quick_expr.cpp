@@ -34,12 +34,14 @@ enum class Op : uint8_t {
   Negate,      // - top
   Not,         // NOT top
   Binary,      // second operator top
+  BinaryWith,  // top operator an operand held in the step (a fused push)
   Function,    // a pure number function of the top
 };
 
 struct Step {
   Op op;
-  uint8_t binary;     // operator code of Binary
+  uint8_t binary;     // operator code of Binary and BinaryWith
+  Op operand;         // BinaryWith: how its operand is pushed (Integer .. DblVar)
   uint16_t function;  // function index of Function
   int32_t integer;
   union {
@@ -130,6 +132,24 @@ class Compiler {
     return s;
   }
 
+  // A binary operator; when its right operand is the constant or variable
+  // just pushed, the push is folded into the operator's step.
+  Step* EmitBinary(int op) noexcept {
+    if (count_ > 0) {
+      Step* last = &steps_[count_ - 1];
+      if (last->op == Op::Integer || last->op == Op::Double || last->op == Op::IntVar || last->op == Op::DblVar) {
+        last->operand = last->op;
+        last->op = Op::BinaryWith;
+        last->binary = static_cast<uint8_t>(op);
+        --stack_;
+        return last;
+      }
+    }
+    Step* s = Emit(Op::Binary, -1);
+    if (s != nullptr) s->binary = static_cast<uint8_t>(op);
+    return s;
+  }
+
   bool Constant(int32_t v) noexcept {
     Step* s = Emit(Op::Integer, 1);
     if (s != nullptr) s->integer = v;
@@ -169,8 +189,7 @@ class Compiler {
     } else if (op == kOpNot) {
       s = Emit(Op::Not, 0);
     } else {
-      s = Emit(Op::Binary, -1);
-      if (s != nullptr) s->binary = static_cast<uint8_t>(op);
+      s = EmitBinary(op);
     }
     p_ = start;
     return s != nullptr;
@@ -413,9 +432,30 @@ const Step* StepsOf(const QuickExpr& e) noexcept {
   return reinterpret_cast<const Step*>(reinterpret_cast<const unsigned char*>(&e) + kStepsOffset);
 }
 
-// The shape of a one-step expression, run from the head alone.
+bool IsPush(Op op) noexcept {
+  return op == Op::Integer || op == Op::Double || op == Op::IntVar || op == Op::DblVar;
+}
+
+// The number a push step (or a fused operand) gives.
+Num Operand(Op op, const Step& s) noexcept {
+  Num n;
+  switch (op) {
+    case Op::Integer: SetInt(n, s.integer); break;
+    case Op::Double: SetDbl(n, s.number); break;
+    case Op::IntVar: SetInt(n, static_cast<int32_t>(LoadU32(s.cell + 1))); break;
+    default: SetDbl(n, LoadF64(s.cell + 1)); break;
+  }
+  return n;
+}
+
+// The shape of a one-step expression, run from the head alone, and of a
+// push with one fused operator.
 void SetShape(QuickExpr& e, const Step* steps) noexcept {
   e.shape = QuickExpr::kSteps;
+  if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::BinaryWith) {
+    e.shape = QuickExpr::kPair;
+    return;
+  }
   if (e.count != 1) return;
   switch (steps[0].op) {
     case Op::Integer: e.shape = QuickExpr::kInteger; e.integer = steps[0].integer; break;
@@ -460,6 +500,27 @@ const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept 
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickExpr*>(form);
 }
 
+bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept {
+  const Step* steps = StepsOf(e);
+  Num left = Operand(steps[0].op, steps[0]);
+  const Num right = Operand(steps[1].operand, steps[1]);
+  if (left.isInt && right.isInt) {
+    // The commonest pairs, counters and their tests, without the general combine.
+    const int64_t a = left.i, b = right.i;
+    switch (steps[1].binary) {
+      case kOpAdd: SetWide(*out, a + b); return true;
+      case kOpSubtract: SetWide(*out, a - b); return true;
+      case kOpLess: SetInt(*out, a < b ? -1 : 0); return true;
+      case kOpGreater: SetInt(*out, a > b ? -1 : 0); return true;
+      case kOpEqual: SetInt(*out, a == b ? -1 : 0); return true;
+      default: break;
+    }
+  }
+  if (!Combine(steps[1].binary, left, right)) return false;
+  *out = left;
+  return true;
+}
+
 bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
   if (f.evalDepth > kDepthRoom) return false;
   Num stack[kMaxStack];
@@ -493,6 +554,9 @@ bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept 
       case Op::Binary:
         if (!Combine(s.binary, stack[top - 1], stack[top])) return false;
         --top;
+        break;
+      case Op::BinaryWith:
+        if (!Combine(s.binary, stack[top], Operand(s.operand, s))) return false;
         break;
       case Op::Function:
         if (!CallPure(s, f, stack[top])) return false;

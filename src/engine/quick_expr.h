@@ -30,7 +30,7 @@ namespace msc {
 // The commonest expressions, one constant or one variable, are run from the
 // head alone, inline.
 struct QuickExpr {
-  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar };
+  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar, kPair };
   uint32_t count;           // steps that follow
   Shape shape;
   int32_t integer;          // kInteger
@@ -53,8 +53,10 @@ struct QuickNumber {
   bool isInt;
 };
 
-// Runs the steps of a decoded expression (shape kSteps).
+// Runs the steps of a decoded expression (shape kSteps), and a constant or
+// variable combined with another by one operator (shape kPair).
 [[nodiscard]] bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
+[[nodiscard]] bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept;
 
 // Evaluates e; false, with nothing changed, when the general evaluator must
 // take over. The code position is left alone.
@@ -76,6 +78,8 @@ struct QuickNumber {
       out->isInt = false;
       out->d = LoadF64(e.cell + 1);
       return true;
+    case QuickExpr::kPair:
+      return RunQuickPair(e, out);
     default:
       return RunQuickSteps(e, f, out);
   }

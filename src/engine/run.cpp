@@ -267,16 +267,28 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
   for (;;) {
     uint32_t statement = 0;
     ErrNo e = kQuickFallback;
+    if (*f.pos == code::EndOfLine) {
+      f.tokenStart = f.pos;
+      if (nextLine()) continue;
+      return kOk;
+    }
     if (quick) {
       hold.Hold();
       // Forms are found by the position before the statement's spacing too,
       // which spares passing over it.
       if (const QuickStmt* q = QuickStatementAt(f, f.pos); q != nullptr) {
         const uint8_t* const start = f.pos;
-        e = RunQuickStatement(*q, f, &statement);
+        e = q->run(*q, f);
+        if (e == kOk) continue;
+        statement = q->keyword;
         if (e == kQuickFallback) {
           f.pos = start;
           f.tokenStart = start;
+        } else if (e == kQuickLineEnd) {
+          while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
+          f.tokenStart = f.pos;
+          if (nextLine()) continue;
+          return kOk;
         }
       }
     }

@@ -637,6 +637,19 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   return LoopTest(f, true);
 }
 
+ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit) noexcept {
+  StoreU32(cell + 1, static_cast<uint32_t>(start));
+  uint8_t* e = f.Push(tok::For, kForSize);
+  if (e == nullptr) return kErrInternal;
+  StorePtr(e + kForCell, cell);
+  StoreU32(e + kForOffset, 0);
+  StorePtr(e + kForLine, f.line);
+  StorePtr(e + kForLimit, limit);
+  f.pos = limit;
+  f.tokenStart = limit - 2;
+  return LoopTest(f, false);
+}
+
 ErrNo StmtNext(ExecFrame& f) noexcept {
   uint8_t* e = f.TopEntry(tok::For);
   if (e == nullptr) return kErrNextWithoutFor;

@@ -7,6 +7,7 @@
 #include "statements/quick_statements.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "api/qor_macro.h"
 #include "engine/quick_expr.h"
@@ -21,34 +22,6 @@
 #include "statements/handlers.h"
 
 namespace msc {
-
-enum class Form : uint8_t {
-  Skip,              // a label definition: passed over
-  SkipLine,          // Rem or ': the rest of the line is a comment
-  AssignInteger,     // X& = expression
-  AssignDouble,      // X# = expression
-  AssignIntElement,  // X&(subscript) = expression
-  AssignDblElement,  // X#(subscript) = expression
-  OneLineIf,         // If condition Then|Goto ... [Else ...]
-  Jump,              // Goto target, or a target alone
-  Gosub,             // Gosub target
-  Return,            // Return
-  Next,              // Next [X&]
-};
-
-struct QuickStmt {
-  Form form;
-  uint16_t keyword;             // the statement's word, 0 for none
-  uint8_t* cell;                // the variable assigned or stepped
-  const QuickExpr* value;       // the value assigned, or the If condition
-  const QuickExpr* subscript;   // the element's subscript
-  const uint8_t* after;         // the position after the decoded part
-  const uint8_t* afterStart;    // and the token start there
-  uint8_t* target;              // the line record jumped to
-  const uint8_t* elsePos;       // false If: after its Else; null: the line ends
-  const uint8_t* elseStart;
-  mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
-};
 
 namespace {
 
@@ -158,6 +131,23 @@ class Decoder {
       }
       case tok::Return:
         return Finish(Form::Return, code);
+      case tok::For: {
+        // For X& = start To limit [Step step]: the limit and step are the
+        // loop test's, decoded by the Next forms.
+        const int k = ReadToken(s_, t);
+        if (k != kind::IntVar || t.cell == nullptr || t.cell[0] != tag::Int) return false;
+        const uint8_t* p = SkipSpacing(s_.pos);
+        if (*p != '=') return false;
+        q_.cell = t.cell;
+        q_.value = Expression(p + 1);
+        if (q_.value == nullptr) return false;
+        const uint8_t* to = QuickEnd(*q_.value);
+        if (!IsKeywordAt(to, tok::To)) return false;
+        q_.form = Form::For;
+        q_.keyword = code;
+        q_.after = to + 2;
+        return true;
+      }
       case tok::Rem:
       case tok::Apostrophe:
         return Finish(Form::SkipLine, code);
@@ -246,6 +236,105 @@ ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
 
 }  // namespace
 
+namespace {
+
+// Where a form that goes on in sequence leaves the position.
+ErrNo Continue(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return q.endsLine ? kQuickLineEnd : kOk;
+}
+
+ErrNo RunSkip(const QuickStmt& q, ExecFrame& f) noexcept { return Continue(q, f); }
+
+ErrNo RunSkipLine(const QuickStmt&, ExecFrame&) noexcept { return kSkipLine; }
+
+ErrNo RunAssignInteger(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  int32_t x;
+  if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &x)) return kQuickFallback;
+  StoreU32(q.cell + 1, static_cast<uint32_t>(x));
+  return Continue(q, f);
+}
+
+ErrNo RunAssignDouble(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  StoreF64(q.cell + 1, ToStoredDouble(v));
+  return Continue(q, f);
+}
+
+ErrNo RunAssignElement(const QuickStmt& q, ExecFrame& f) noexcept {
+  if (ErrNo e = RunElementAssignment(q, f); e != kOk) return e;
+  return Continue(q, f);
+}
+
+ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  // NaN counts as true.
+  if (v.isInt ? v.i != 0 : v.d != 0.0) {
+    f.blockContext = 0;  // an Else on this line now ends the line
+    return Continue(q, f);
+  }
+  if (q.elsePos == nullptr) return kSkipLine;
+  f.pos = q.elsePos;
+  f.tokenStart = q.elseStart;
+  return kOk;
+}
+
+ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
+  JumpTo(f, q.target);
+  TraceEcho(f);
+  return kOk;
+}
+
+ErrNo RunGosub(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  if (ErrNo e = CallRecord(f, q.target); e != kOk) return e;
+  TraceEcho(f);
+  return kOk;
+}
+
+ErrNo RunReturn(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtReturn(f);
+}
+
+ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  int32_t start;
+  if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &start)) return kQuickFallback;
+  return QuickFor(f, q.cell, start, q.after);
+}
+
+ErrNo RunNext(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return QuickNext(f, q.cell, q.loop);
+}
+
+// The runner of each form, in the order of Form.
+constexpr QuickRunner kRunners[] = {
+    RunSkip,           // Skip
+    RunSkipLine,       // SkipLine
+    RunAssignInteger,  // AssignInteger
+    RunAssignDouble,   // AssignDouble
+    RunAssignElement,  // AssignIntElement
+    RunAssignElement,  // AssignDblElement
+    RunOneLineIf,      // OneLineIf
+    RunJump,           // Jump
+    RunGosub,          // Gosub
+    RunReturn,         // Return
+    RunNext,           // Next
+    RunFor,            // For
+};
+static_assert(std::size(kRunners) == static_cast<size_t>(Form::For) + 1, "one runner per form");
+
+}  // namespace
+
 const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
   QorMacro& m = *f.macro;
   ProgramArea& a = m.program;
@@ -263,6 +352,12 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
     if (d.Statement()) {
       auto* q = static_cast<QuickStmt*>(a.quick.Allocate(sizeof(QuickStmt)));
       if (q != nullptr) {
+        // Only forms that go on in sequence end their line where they end.
+        const bool inSequence = decoded.form == Form::Skip || decoded.form == Form::AssignInteger ||
+                                decoded.form == Form::AssignDouble || decoded.form == Form::AssignIntElement ||
+                                decoded.form == Form::AssignDblElement;
+        decoded.endsLine = inSequence && *SkipSpacing(decoded.after) == code::EndOfLine;
+        decoded.run = kRunners[static_cast<size_t>(decoded.form)];
         *q = decoded;
         form = q;
       }
@@ -270,65 +365,6 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
     a.quick.Store(QuickKind::Statement, site, form);
   }
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickStmt*>(form);
-}
-
-ErrNo RunQuickStatement(const QuickStmt& q, ExecFrame& f, uint32_t* statement) noexcept {
-  *statement = q.keyword;
-  QuickNumber v;
-  switch (q.form) {
-    case Form::Skip:
-      break;
-    case Form::SkipLine:
-      return kSkipLine;
-    case Form::AssignInteger: {
-      int32_t x;
-      if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &x)) return kQuickFallback;
-      StoreU32(q.cell + 1, static_cast<uint32_t>(x));
-      break;
-    }
-    case Form::AssignDouble:
-      if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-      StoreF64(q.cell + 1, ToStoredDouble(v));
-      break;
-    case Form::AssignIntElement:
-    case Form::AssignDblElement:
-      if (ErrNo e = RunElementAssignment(q, f); e != kOk) return e;
-      break;
-    case Form::OneLineIf: {
-      if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-      // NaN counts as true.
-      if (v.isInt ? v.i != 0 : v.d != 0.0) {
-        f.blockContext = 0;  // an Else on this line now ends the line
-        break;
-      }
-      if (q.elsePos == nullptr) return kSkipLine;
-      f.pos = q.elsePos;
-      f.tokenStart = q.elseStart;
-      return kOk;
-    }
-    case Form::Jump:
-      JumpTo(f, q.target);
-      TraceEcho(f);
-      return kOk;
-    case Form::Gosub: {
-      f.pos = q.after;
-      f.tokenStart = q.afterStart;
-      if (ErrNo e = CallRecord(f, q.target); e != kOk) return e;
-      TraceEcho(f);
-      return kOk;
-    }
-    case Form::Return:
-      f.pos = q.after;
-      f.tokenStart = q.afterStart;
-      return StmtReturn(f);
-    case Form::Next:
-      f.pos = q.after;
-      f.tokenStart = q.afterStart;
-      return QuickNext(f, q.cell, q.loop);
-  }
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return kOk;
 }
 
 }  // namespace msc

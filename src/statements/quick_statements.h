@@ -19,8 +19,56 @@
 namespace msc {
 
 inline constexpr ErrNo kQuickFallback = -100;
+// A form that ran to the end of its line: the run goes on with the next line.
+inline constexpr ErrNo kQuickLineEnd = -101;
 
 struct QuickStmt;
+struct QuickExpr;
+
+// Runs a form: 0, 255 (the rest of the line is skipped), kQuickLineEnd (the
+// position is on the line's end), an error number or kQuickFallback.
+using QuickRunner = ErrNo (*)(const QuickStmt& q, ExecFrame& f);
+
+// What a Next form remembers of the loop it stepped last: the decoded limit
+// and step at the For's limit position, and the position after them.
+struct QuickLoop {
+  const uint8_t* site;  // the For's limit position these belong to
+  const QuickExpr* limit;  // null: the general loop test
+  const QuickExpr* step;   // null: step 1
+  const uint8_t* end;
+  const uint8_t* endStart;
+};
+
+enum class Form : uint8_t {
+  Skip,              // a label definition: passed over
+  SkipLine,          // Rem or ': the rest of the line is a comment
+  AssignInteger,     // X& = expression
+  AssignDouble,      // X# = expression
+  AssignIntElement,  // X&(subscript) = expression
+  AssignDblElement,  // X#(subscript) = expression
+  OneLineIf,         // If condition Then|Goto ... [Else ...]
+  Jump,              // Goto target, or a target alone
+  Gosub,             // Gosub target
+  Return,            // Return
+  Next,              // Next [X&]
+  For,               // For X& = start To ...
+};
+
+struct QuickStmt {
+  QuickRunner run;              // runs the form
+  Form form;
+  uint16_t keyword;             // the statement's word, 0 for none
+  uint8_t* cell;                // the variable assigned or stepped
+  const QuickExpr* value;       // the value assigned, or the If condition
+  const QuickExpr* subscript;   // the element's subscript
+  const uint8_t* after;         // the position after the decoded part
+  const uint8_t* afterStart;    // and the token start there
+  uint8_t* target;              // the line record jumped to
+  const uint8_t* elsePos;       // false If: after its Else; null: the line ends
+  const uint8_t* elseStart;
+  mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
+  bool endsLine;                // nothing but spacing follows the decoded part
+};
 
 // Decodes the statement at site on its first visit; null when it has no form.
 [[nodiscard]] const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept;
@@ -34,9 +82,6 @@ struct QuickStmt;
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickStmt*>(form);
 }
 
-// Runs a form: 0, 255 (the rest of the line is skipped), an error number
-// (*statement gets the keyword that began the statement) or kQuickFallback.
-[[nodiscard]] ErrNo RunQuickStatement(const QuickStmt& s, ExecFrame& f, uint32_t* statement) noexcept;
 
 // ---- pieces of the general statements the forms share ----
 
@@ -44,21 +89,13 @@ struct QuickStmt;
 // position after it), false when the statement ends first.
 [[nodiscard]] bool SkipFalseThen(ExecFrame& f) noexcept;
 
-struct QuickExpr;
-
-// What a Next form remembers of the loop it stepped last: the decoded limit
-// and step at the For's limit position, and the position after them.
-struct QuickLoop {
-  const uint8_t* site;  // the For's limit position these belong to
-  const QuickExpr* limit;  // null: the general loop test
-  const QuickExpr* step;   // null: step 1
-  const uint8_t* end;
-  const uint8_t* endStart;
-};
-
 // Next with the position after its variable (cell, or null for none):
 // kQuickFallback when the innermost loop is not one over that variable.
 [[nodiscard]] ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept;
+
+// For over an integer variable whose start value is known: stores it, opens
+// the loop with its limit expression at limit (just after To) and tests it.
+[[nodiscard]] ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit) noexcept;
 
 // Gosub to a line record, returning to the frame's current position.
 [[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;
