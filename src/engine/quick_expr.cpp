@@ -500,70 +500,95 @@ const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept 
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickExpr*>(form);
 }
 
-bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept {
-  const Step* steps = StepsOf(e);
-  Num left = Operand(steps[0].op, steps[0]);
-  const Num right = Operand(steps[1].operand, steps[1]);
+// The usual operators on the usual operands, inline: integers under + - *
+// and the comparisons, doubles (or an integer with a double) under + - * /
+// and the comparisons. Everything else goes to Combine.
+inline bool FastCombine(int op, Num& left, const Num& right) noexcept {
   if (left.isInt && right.isInt) {
-    // The commonest pairs, counters and their tests, without the general combine.
     const int64_t a = left.i, b = right.i;
-    switch (steps[1].binary) {
-      case kOpAdd: SetWide(*out, a + b); return true;
-      case kOpSubtract: SetWide(*out, a - b); return true;
-      case kOpLess: SetInt(*out, a < b ? -1 : 0); return true;
-      case kOpGreater: SetInt(*out, a > b ? -1 : 0); return true;
-      case kOpEqual: SetInt(*out, a == b ? -1 : 0); return true;
-      default: break;
+    switch (op) {
+      case kOpAdd: SetWide(left, a + b); return true;
+      case kOpSubtract: SetWide(left, a - b); return true;
+      case kOpMultiply: SetWide(left, a * b); return true;
+      case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
+      case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
+      case kOpEqual: SetInt(left, a == b ? -1 : 0); return true;
+      default: return Combine(op, left, right);
     }
   }
-  if (!Combine(steps[1].binary, left, right)) return false;
-  *out = left;
-  return true;
+  const double a = AsDouble(left), b = AsDouble(right);
+  switch (op) {
+    case kOpAdd: SetDbl(left, a + b); return true;
+    case kOpSubtract: SetDbl(left, a - b); return true;
+    case kOpMultiply: SetDbl(left, a * b); return true;
+    case kOpDivide:
+      if (b == 0.0 || (left.isInt && right.isInt)) return Combine(op, left, right);
+      SetDbl(left, a / b);
+      return true;
+    case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
+    case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
+    default: return Combine(op, left, right);
+  }
 }
 
+bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept {
+  const Step* steps = StepsOf(e);
+  *out = Operand(steps[0].op, steps[0]);
+  return FastCombine(steps[1].binary, *out, Operand(steps[1].operand, steps[1]));
+}
+
+// The top of the stack is kept apart from the rest, so that the usual steps
+// (an operator with its operand folded in) work on it alone.
 bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
   if (f.evalDepth > kDepthRoom) return false;
-  Num stack[kMaxStack];
-  int top = -1;
-  const Step* steps = StepsOf(e);
-  for (uint32_t i = 0; i < e.count; ++i) {
-    const Step& s = steps[i];
-    switch (s.op) {
-      case Op::Integer: SetInt(stack[++top], s.integer); break;
-      case Op::Double: SetDbl(stack[++top], s.number); break;
-      case Op::IntVar: SetInt(stack[++top], static_cast<int32_t>(LoadU32(s.cell + 1))); break;
-      case Op::DblVar: SetDbl(stack[++top], LoadF64(s.cell + 1)); break;
+  Num below[kMaxStack];
+  int depth = 0;  // numbers below the top
+  Num top;
+  const Step* s = StepsOf(e);
+  const Step* const end = s + e.count;
+  // The first step is always a push.
+  for (; s != end; ++s) {
+    switch (s->op) {
+      case Op::Integer:
+      case Op::Double:
+      case Op::IntVar:
+      case Op::DblVar:
+        if (s != StepsOf(e)) below[depth++] = top;
+        top = Operand(s->op, *s);
+        break;
       case Op::IntElement:
       case Op::DblElement:
-        if (!ReadElementNumber(s, stack[top])) return false;
+        if (!ReadElementNumber(*s, top)) return false;
         break;
       case Op::Negate:
-        if (stack[top].isInt) {
+        if (top.isInt) {
           // Negation wraps: minus -2147483648 stays -2147483648.
-          stack[top].i = static_cast<int32_t>(0u - static_cast<uint32_t>(stack[top].i));
+          top.i = static_cast<int32_t>(0u - static_cast<uint32_t>(top.i));
         } else {
-          stack[top].d = -stack[top].d;
+          top.d = -top.d;
         }
         break;
       case Op::Not: {
         int32_t x;
-        if (!AsInteger(stack[top], &x)) return false;
-        SetInt(stack[top], ~x);
+        if (!AsInteger(top, &x)) return false;
+        SetInt(top, ~x);
         break;
       }
-      case Op::Binary:
-        if (!Combine(s.binary, stack[top - 1], stack[top])) return false;
-        --top;
+      case Op::Binary: {
+        Num left = below[--depth];
+        if (!FastCombine(s->binary, left, top)) return false;
+        top = left;
         break;
+      }
       case Op::BinaryWith:
-        if (!Combine(s.binary, stack[top], Operand(s.operand, s))) return false;
+        if (!FastCombine(s->binary, top, Operand(s->operand, *s))) return false;
         break;
       case Op::Function:
-        if (!CallPure(s, f, stack[top])) return false;
+        if (!CallPure(*s, f, top)) return false;
         break;
     }
   }
-  *out = stack[0];
+  *out = top;
   return true;
 }
 

@@ -272,6 +272,10 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
       if (nextLine()) continue;
       return kOk;
     }
+    if (*f.pos == ':') {
+      f.tokenStart = f.pos++;
+      continue;
+    }
     if (quick) {
       hold.Hold();
       // Forms are found by the position before the statement's spacing too,

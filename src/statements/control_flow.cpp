@@ -592,6 +592,7 @@ void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
     loop.end = QuickEnd(*loop.step);
     loop.endStart = QuickTokenStart(*loop.step);
   }
+  loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
 }
 
 }  // namespace
@@ -629,7 +630,7 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
         f.tokenStart = loop.endStart;
         if (finished) return LoopExit(f);
         TraceEcho(f);
-        return kOk;
+        return loop.endsLine ? kQuickLineEnd : kOk;
       }
     }
   }
@@ -806,6 +807,35 @@ ErrNo StmtCase(ExecFrame& f) noexcept {
   }
   if (!BlockSearch(f, tok::Case, tok::EndSelect)) return 124;
   UnreadToken(f);
+  StoreU32(e + kSelectActive, 0);
+  return kOk;
+}
+
+ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* pos) noexcept {
+  uint8_t* e = f.Push(tok::Select, kSelectSize);
+  if (e == nullptr) return kErrInternal;
+  StoreU32(e + kSelectKind, kSelectNumber);
+  StoreF64(e + kSelectValue, selector);
+  SetPosition(f, line, pos);
+  return kOk;
+}
+
+ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept {
+  uint8_t* e = f.TopEntry(tok::Select);
+  if (e == nullptr) return kQuickFallback;
+  if (LoadU32(e + kSelectMatched) != 0) {
+    SetPosition(f, c.endLine, c.endPos);
+    StoreU32(e + kSelectActive, 0);
+    return kOk;
+  }
+  if (LoadU32(e + kSelectKind) != kSelectNumber) return kQuickFallback;
+  if (c.isElse || c.value == LoadF64(e + kSelectValue)) {  // NaN matches nothing
+    StoreU32(e + kSelectMatched, 1);
+    StoreU32(e + kSelectActive, 1);
+    TraceEcho(f);
+    return kOk;
+  }
+  SetPosition(f, c.nextLine, c.nextPos);
   StoreU32(e + kSelectActive, 0);
   return kOk;
 }

@@ -19,6 +19,7 @@
 #include "frontend/compiler.h"
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
+#include "statements/block_search.h"
 #include "statements/handlers.h"
 
 namespace msc {
@@ -131,6 +132,12 @@ class Decoder {
       }
       case tok::Return:
         return Finish(Form::Return, code);
+      case tok::EndSelect:
+        return Finish(Form::EndSelect, code);
+      case tok::Select:
+        return Select();
+      case tok::Case:
+        return Case();
       case tok::For: {
         // For X& = start To limit [Step step]: the limit and step are the
         // loop test's, decoded by the Next forms.
@@ -166,6 +173,74 @@ class Decoder {
       default:
         return false;
     }
+  }
+
+  // The place a block search from the scratch frame's position finds, given
+  // back as the general statements do (on the found word); false when none.
+  bool Search(uint16_t t1, uint16_t t2, uint8_t** line, const uint8_t** pos) noexcept {
+    if (!BlockSearch(s_, t1, t2)) return false;
+    UnreadToken(s_);
+    *line = s_.line;
+    *pos = s_.pos;
+    return true;
+  }
+
+  bool Select() noexcept {
+    q_.value = Expression(s_.pos);
+    if (q_.value == nullptr) return false;
+    s_.pos = QuickEnd(*q_.value);
+    s_.tokenStart = QuickTokenStart(*q_.value);
+    if (!Search(tok::Case, tok::EndSelect, &q_.kase.nextLine, &q_.kase.nextPos)) return false;
+    q_.form = Form::Select;
+    q_.keyword = tok::Select;
+    return true;
+  }
+
+  // Case Else, or a number constant ending the statement.
+  bool Case() noexcept {
+    const uint8_t* const word = s_.tokenStart;
+    const uint8_t* const afterWord = s_.pos;
+    const uint8_t* p = SkipSpacing(afterWord);
+    QuickCase& c = q_.kase;
+    if (IsKeywordAt(p, tok::Else)) {
+      c.isElse = true;
+      q_.after = p + 2;
+      q_.afterStart = word;
+    } else {
+      const uint8_t b = *p;
+      const uint8_t* end;
+      if (b >= code::SmallFirst && b <= code::SmallLast) {
+        c.value = b - code::SmallFirst;
+        end = p + 1;
+      } else if (b == code::Byte) {
+        c.value = p[1];
+        end = p + 2;
+      } else if (b == code::Short) {
+        c.value = LoadI16(p + 1);
+        end = p + 3;
+      } else if (b == code::Double) {
+        c.value = LoadF64(p + 1);
+        end = p + 9;
+      } else {
+        return false;
+      }
+      const uint8_t* q = SkipSpacing(end);
+      if (*q != code::EndOfLine && *q != ':') return false;
+      q_.after = q;
+      q_.afterStart = end;
+    }
+    // Not matching: the search starts where the value ends.
+    s_.pos = q_.after;
+    s_.tokenStart = q_.afterStart;
+    if (!Search(tok::Case, tok::EndSelect, &c.nextLine, &c.nextPos)) return false;
+    // After a Case that ran: the search starts just after the word.
+    s_.line = f_.line;
+    s_.pos = afterWord;
+    s_.tokenStart = word;
+    if (!Search(tok::EndSelect, 0, &c.endLine, &c.endPos)) return false;
+    q_.form = Form::Case;
+    q_.keyword = tok::Case;
+    return true;
   }
 
   // A one-line If: where a true and a false condition continue.
@@ -310,6 +385,24 @@ ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
   return QuickFor(f, q.cell, start, q.after);
 }
 
+ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  return QuickSelect(f, v.isInt ? static_cast<double>(v.i) : v.d, q.kase.nextLine, q.kase.nextPos);
+}
+
+ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return QuickCaseRun(f, q.kase);
+}
+
+ErrNo RunEndSelect(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtEndSelect(f);
+}
+
 ErrNo RunNext(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
@@ -330,8 +423,11 @@ constexpr QuickRunner kRunners[] = {
     RunReturn,         // Return
     RunNext,           // Next
     RunFor,            // For
+    RunSelect,         // Select
+    RunCase,           // Case
+    RunEndSelect,      // EndSelect
 };
-static_assert(std::size(kRunners) == static_cast<size_t>(Form::For) + 1, "one runner per form");
+static_assert(std::size(kRunners) == static_cast<size_t>(Form::EndSelect) + 1, "one runner per form");
 
 }  // namespace
 

@@ -37,6 +37,7 @@ struct QuickLoop {
   const QuickExpr* step;   // null: step 1
   const uint8_t* end;
   const uint8_t* endStart;
+  bool endsLine;  // nothing but spacing follows the limit (and step)
 };
 
 enum class Form : uint8_t {
@@ -52,6 +53,19 @@ enum class Form : uint8_t {
   Return,            // Return
   Next,              // Next [X&]
   For,               // For X& = start To ...
+  Select,            // Select number-expression
+  Case,              // Case number-constant, or Case Else
+  EndSelect,         // End Select
+};
+
+// Where a Case goes: its value and the places its block searches find.
+struct QuickCase {
+  double value;
+  bool isElse;            // Case Else matches whatever the selector
+  uint8_t* nextLine;      // not matching: the next Case or End Select
+  const uint8_t* nextPos;
+  uint8_t* endLine;       // after a Case that ran: the End Select
+  const uint8_t* endPos;
 };
 
 struct QuickStmt {
@@ -67,6 +81,7 @@ struct QuickStmt {
   const uint8_t* elsePos;       // false If: after its Else; null: the line ends
   const uint8_t* elseStart;
   mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
+  QuickCase kase;               // Case; Select keeps its first Case in nextLine/nextPos
   bool endsLine;                // nothing but spacing follows the decoded part
 };
 
@@ -96,6 +111,14 @@ struct QuickStmt {
 // For over an integer variable whose start value is known: stores it, opens
 // the loop with its limit expression at limit (just after To) and tests it.
 [[nodiscard]] ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit) noexcept;
+
+// Select with a number selector: opens the block and goes to the first Case
+// (at line, pos, the place its block search finds).
+[[nodiscard]] ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* pos) noexcept;
+// Case with its form, the position after its word (after Else, or after the
+// constant with the token start there); kQuickFallback for a text selector
+// or no open Select.
+[[nodiscard]] ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept;
 
 // Gosub to a line record, returning to the frame's current position.
 [[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;
