@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <mutex>
 
 #include "api/qor_macro.h"
@@ -188,6 +189,28 @@ constexpr bool KindsValid() noexcept {
 }
 static_assert(KindsValid(), "argument words hold only known kinds, without gaps");
 
+// The arguments of one call: only as many values as the function takes are
+// made and cleared, since every function call passes through here.
+class ArgumentList {
+ public:
+  explicit ArgumentList(uint32_t kinds) noexcept {
+    for (; kinds != 0; kinds >>= 4) new (&values_[count_++]) Value();
+  }
+  ~ArgumentList() {
+    for (int i = 0; i < count_; ++i) values_[i].~Value();
+  }
+  ArgumentList(const ArgumentList&) = delete;
+  ArgumentList& operator=(const ArgumentList&) = delete;
+
+  Value* data() noexcept { return values_; }
+
+ private:
+  int count_ = 0;
+  union {
+    Value values_[kMaxFunctionArguments];
+  };
+};
+
 }  // namespace
 
 const FunctionEntry* FunctionAt(unsigned index) noexcept {
@@ -197,7 +220,8 @@ const FunctionEntry* FunctionAt(unsigned index) noexcept {
 ErrNo CallFunction(unsigned index, Value& result, ExecFrame& f) noexcept {
   if (index >= std::size(kFunctions)) return kErrSyntax;
   const FunctionEntry& entry = kFunctions[index].entry;
-  Value args[kMaxFunctionArguments];
+  ArgumentList list(entry.argumentKinds);
+  Value* const args = list.data();
   // Held from the evaluation of the first argument that still borrows a
   // variable's storage after conversion until the implementation is done.
   std::unique_lock<platform::RecursiveLock> lock(f.macro->lock, std::defer_lock);

@@ -402,6 +402,25 @@ bool ReadElementNumber(const Step& s, Num& top) noexcept {
 }
 
 bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
+  // The functions of the math library are called directly: the argument is
+  // a double, and only Sqr and Log have values they refuse.
+  const double x = AsDouble(top);
+  switch (s.function + kFunctionFirst) {
+    case 0xC002: SetDbl(top, std::atan(x)); return true;  // Atn
+    case 0xC004: SetDbl(top, std::cos(x)); return true;   // Cos
+    case 0xC00D: SetDbl(top, std::exp(x)); return true;   // Exp
+    case 0xC015:                                          // Log
+      if (!(x > 0.0)) return false;
+      SetDbl(top, std::log(x));
+      return true;
+    case 0xC019: SetDbl(top, std::sin(x)); return true;  // Sin
+    case 0xC01A:                                         // Sqr
+      if (x < 0.0) return false;
+      SetDbl(top, std::sqrt(x));
+      return true;
+    case 0xC01D: SetDbl(top, std::tan(x)); return true;  // Tan
+    default: break;
+  }
   Value args[1];
   if (top.isInt) {
     args[0].SetInteger(top.i);

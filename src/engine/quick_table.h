@@ -64,7 +64,7 @@ class QuickTable {
 
   static const char kNoForm;
   // Programs larger than this keep no forms: the index takes 8 bytes a byte.
-  static constexpr size_t kLargestIndexed = size_t{4} << 20;
+  static constexpr size_t kLargestIndexed = size_t{1} << 20;
 
   void Reset(const ProgramArea& a) noexcept;
   void Clear() noexcept;
