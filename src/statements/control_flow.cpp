@@ -286,26 +286,37 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
   return true;
 }
 
-// The usual loop with a decoded limit (and step): an integer variable
-// stepped by an integer, tested as StepIntegerLoop does, without building
-// values. False, with nothing changed, for every other loop and for a limit
-// or step the general evaluation must compute. Runs under the object lock.
-[[nodiscard]] bool QuickLoopTest(ExecFrame& f, uint8_t* cell, uint32_t offset, bool fromNext,
-                                 bool* finished) noexcept {
-  if (offset != 0 || cell[0] != kTagInteger) return false;
-  const QuickExpr* limitForm = QuickExpressionAt(f, f.pos);
-  if (limitForm == nullptr) return false;
-  QuickNumber limit;
-  if (!RunQuickNumber(*limitForm, f, &limit)) return false;
-  const uint8_t* end = QuickEnd(*limitForm);
-  const uint8_t* endStart = QuickTokenStart(*limitForm);
-  QuickNumber step{0.0, 1, true};
-  if (end[0] == (tok::Step >> 8) && end[1] == (tok::Step & 0xFF)) {
-    const QuickExpr* stepForm = QuickExpressionAt(f, end + 2);
-    if (stepForm == nullptr || !RunQuickNumber(*stepForm, f, &step)) return false;
-    end = QuickEnd(*stepForm);
-    endStart = QuickTokenStart(*stepForm);
+// Decodes the limit and step of the loop whose limit expression is at site.
+void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
+  loop.site = site;
+  loop.step = nullptr;
+  loop.limit = QuickExpressionHeld(m, site);
+  if (loop.limit == nullptr) return;
+  loop.end = QuickEnd(*loop.limit);
+  loop.endStart = QuickTokenStart(*loop.limit);
+  if (loop.end[0] == (tok::Step >> 8) && loop.end[1] == (tok::Step & 0xFF)) {
+    loop.step = QuickExpressionHeld(m, loop.end + 2);
+    if (loop.step == nullptr) {
+      loop.limit = nullptr;
+      return;
+    }
+    loop.end = QuickEnd(*loop.step);
+    loop.endStart = QuickTokenStart(*loop.step);
   }
+  loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
+}
+
+// The usual loop with its limit (and step) decoded: an integer variable
+// stepped by an integer, stepped (fromNext) and tested as StepIntegerLoop
+// does, without building values. False, with nothing changed, for every
+// other loop and for a sum that leaves the 32-bit range.
+[[nodiscard]] bool StepDecodedLoop(ExecFrame& f, const QuickLoop& loop, uint8_t* cell, bool fromNext,
+                                   bool* finished) noexcept {
+  if (loop.limit == nullptr || cell[0] != kTagInteger) return false;
+  QuickNumber limit;
+  QuickNumber step{0.0, 1, true};
+  if (!RunQuickNumber(*loop.limit, f, &limit)) return false;
+  if (loop.step != nullptr && !RunQuickNumber(*loop.step, f, &step)) return false;
   if (!step.isInt) return false;
   int64_t current = static_cast<int32_t>(LoadU32(cell + 1));
   if (fromNext) {
@@ -320,8 +331,19 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
     const double c = static_cast<double>(current);
     *finished = upward ? c > limit.d : c < limit.d;
   }
-  f.pos = end;
-  f.tokenStart = endStart;
+  return true;
+}
+
+// The loop test with the limit and step at the code position decoded. Runs
+// under the object lock.
+[[nodiscard]] bool QuickLoopTest(ExecFrame& f, uint8_t* cell, uint32_t offset, bool fromNext,
+                                 bool* finished) noexcept {
+  if (offset != 0) return false;
+  QuickLoop loop{};
+  DecodeLoop(*f.macro, f.pos, loop);
+  if (!StepDecodedLoop(f, loop, cell, fromNext, finished)) return false;
+  f.pos = loop.end;
+  f.tokenStart = loop.endStart;
   return true;
 }
 
@@ -573,30 +595,6 @@ ErrNo StmtFor(ExecFrame& f) noexcept {
   return LoopTest(f, false);
 }
 
-namespace {
-
-// Decodes the limit and step of the loop whose limit expression is at site.
-void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
-  loop.site = site;
-  loop.step = nullptr;
-  loop.limit = QuickExpressionHeld(m, site);
-  if (loop.limit == nullptr) return;
-  loop.end = QuickEnd(*loop.limit);
-  loop.endStart = QuickTokenStart(*loop.limit);
-  if (loop.end[0] == (tok::Step >> 8) && loop.end[1] == (tok::Step & 0xFF)) {
-    loop.step = QuickExpressionHeld(m, loop.end + 2);
-    if (loop.step == nullptr) {
-      loop.limit = nullptr;
-      return;
-    }
-    loop.end = QuickEnd(*loop.step);
-    loop.endStart = QuickTokenStart(*loop.step);
-  }
-  loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
-}
-
-}  // namespace
-
 ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   uint8_t* e = f.TopEntry(tok::For);
   if (e == nullptr || LoadU32(e + kForOffset) != 0) return kQuickFallback;
@@ -609,30 +607,13 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   }
   const uint8_t* const site = LoadPtr(e + kForLimit);
   if (loop.site != site) DecodeLoop(*f.macro, site, loop);
-  if (loop.limit != nullptr && variable[0] == kTagInteger) {
-    // The usual loop: the test of QuickLoopTest with the forms at hand.
-    QuickNumber limit;
-    QuickNumber step{0.0, 1, true};
-    if (RunQuickNumber(*loop.limit, f, &limit) && (loop.step == nullptr || RunQuickNumber(*loop.step, f, &step)) &&
-        step.isInt) {
-      const int64_t current = static_cast<int64_t>(static_cast<int32_t>(LoadU32(variable + 1))) + step.i;
-      if (current >= INT32_MIN && current <= INT32_MAX) {
-        StoreU32(variable + 1, static_cast<uint32_t>(static_cast<int32_t>(current)));
-        const bool upward = step.i >= 0;
-        bool finished;
-        if (limit.isInt) {
-          finished = upward ? current > limit.i : current < limit.i;
-        } else {
-          const double c = static_cast<double>(current);
-          finished = upward ? c > limit.d : c < limit.d;
-        }
-        SetPosition(f, LoadPtr(e + kForLine), loop.end);
-        f.tokenStart = loop.endStart;
-        if (finished) return LoopExit(f);
-        TraceEcho(f);
-        return loop.endsLine ? kQuickLineEnd : kOk;
-      }
-    }
+  bool finished;
+  if (StepDecodedLoop(f, loop, variable, true, &finished)) {
+    SetPosition(f, LoadPtr(e + kForLine), loop.end);
+    f.tokenStart = loop.endStart;
+    if (finished) return LoopExit(f);
+    TraceEcho(f);
+    return loop.endsLine ? kQuickLineEnd : kOk;
   }
   SetPosition(f, LoadPtr(e + kForLine), site);
   return LoopTest(f, true);
