@@ -38,7 +38,13 @@ enum class Op : uint8_t {
   Function,    // a pure number function of the top
 };
 
+struct Step;
+struct Machine;
+// Runs one step; false where the general evaluator must take over.
+using StepFn = bool (*)(const Step& s, Machine& m);
+
 struct Step {
+  StepFn run;         // the step's own function, chosen for its operator and operand
   Op op;
   uint8_t binary;     // operator code of Binary and BinaryWith
   Op operand;         // BinaryWith: how its operand is pushed (Integer .. DblVar)
@@ -284,103 +290,91 @@ class Compiler {
 
 // ---- the runner ----
 
+constexpr double kIntMin = -2147483648.0;
+constexpr double kIntMax = 2147483647.0;
+
+// An integer result is kept as +0.0, never -0.0 (0 * -5 is the integer 0,
+// which a double variable receives as 0).
+void SetInt(Num& n, double whole) noexcept {
+  n.isInt = true;
+  n.d = whole + 0.0;
+}
 void SetInt(Num& n, int32_t v) noexcept {
   n.isInt = true;
-  n.i = v;
+  n.d = v;
 }
 void SetDbl(Num& n, double v) noexcept {
   n.isInt = false;
   n.d = v;
 }
-void SetWide(Num& n, int64_t r) noexcept {
-  if (r >= INT32_MIN && r <= INT32_MAX) {
-    SetInt(n, static_cast<int32_t>(r));
+// The result of + - * or / computed in doubles: an integer when both operands
+// were and the exact result is a whole number within 32 bits.
+void SetExact(Num& n, double r, bool whole) noexcept {
+  if (whole && r >= kIntMin && r <= kIntMax) {
+    SetInt(n, r);
   } else {
-    SetDbl(n, static_cast<double>(r));
+    SetDbl(n, r);
   }
 }
-double AsDouble(const Num& n) noexcept { return n.isInt ? static_cast<double>(n.i) : n.d; }
 
 // The integer of a number as ToInteger makes it; false out of range.
 bool AsInteger(const Num& n, int32_t* out) noexcept {
   if (n.isInt) {
-    *out = n.i;
+    *out = n.Int();
     return true;
   }
   return DoubleToInteger(n.d, out) == kOk;
 }
 
-template <class T>
-bool Relation(int op, T a, T b) noexcept {
-  switch (op) {
-    case kOpEqual: return a == b;
-    case kOpNotEqual: return !(a == b);
-    case kOpGreater: return a > b;
-    case kOpLess: return a < b;
-    case kOpLessEqual: return a <= b;
-    default: return a >= b;  // kOpGreaterEqual
-  }
-}
-
 // left op right into left, with the general evaluator's results; false for
-// an error, which the general evaluator then reports.
-bool Combine(int op, Num& left, const Num& right) noexcept {
+// an error, which the general evaluator then reports. Integers are exact in
+// doubles, so the relations and the sums, differences and quotients of
+// integers need no integer instructions; a product of two integers rounds
+// as the conversion of its exact 64-bit value does.
+inline bool Combine(int op, Num& left, const Num& right) noexcept {
   const bool integers = left.isInt && right.isInt;
+  const double a = left.d, b = right.d;
   switch (op) {
-    case kOpAdd:
-    case kOpSubtract:
-    case kOpMultiply:
-      if (integers) {
-        const int64_t a = left.i, b = right.i;
-        SetWide(left, op == kOpAdd ? a + b : op == kOpSubtract ? a - b : a * b);
-      } else {
-        const double a = AsDouble(left), b = AsDouble(right);
-        SetDbl(left, op == kOpAdd ? a + b : op == kOpSubtract ? a - b : a * b);
-      }
+    case kOpAdd: SetExact(left, a + b, integers); return true;
+    case kOpSubtract: SetExact(left, a - b, integers); return true;
+    case kOpMultiply: SetExact(left, a * b, integers); return true;
+    case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
+    case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
+    case kOpEqual: SetInt(left, a == b ? -1 : 0); return true;
+    case kOpNotEqual: SetInt(left, a == b ? 0 : -1); return true;  // NaN differs from all
+    case kOpLessEqual: SetInt(left, a <= b ? -1 : 0); return true;
+    case kOpGreaterEqual: SetInt(left, a >= b ? -1 : 0); return true;
+    case kOpDivide: {
+      if (b == 0.0) return false;
+      // The quotient of two integers is whole exactly when the division
+      // leaves no remainder: an inexact one lies closer to its true value
+      // than to any whole number.
+      const double q = a / b;
+      SetExact(left, q, integers && q == std::trunc(q));
       return true;
-    case kOpDivide:
-      if (integers) {
-        const int64_t a = left.i, b = right.i;
-        if (b == 0) return false;
-        if (a % b == 0) {
-          SetWide(left, a / b);
-        } else {
-          SetDbl(left, static_cast<double>(a) / static_cast<double>(b));
-        }
-      } else {
-        const double b = AsDouble(right);
-        if (b == 0.0) return false;
-        SetDbl(left, AsDouble(left) / b);
-      }
-      return true;
+    }
     case kOpPower: {
-      const double r = std::pow(AsDouble(left), AsDouble(right));
+      const double r = std::pow(a, b);
       if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
-        SetInt(left, static_cast<int32_t>(r));
+        SetInt(left, r);
       } else {
         SetDbl(left, r);
       }
       return true;
     }
-    case kOpRemainder:
-    case kOpAnd:
-    case kOpOr:
-    case kOpXor: {
-      int32_t a, b;
-      if (!AsInteger(left, &a) || !AsInteger(right, &b)) return false;
-      if (op == kOpRemainder) {
-        if (b == 0) return false;
-        SetInt(left, b == -1 ? 0 : a % b);
-      } else {
-        SetInt(left, op == kOpAnd ? (a & b) : op == kOpOr ? (a | b) : (a ^ b));
+    default: {  // MOD, AND, OR, XOR work on integers
+      int32_t x, y;
+      if (!AsInteger(left, &x) || !AsInteger(right, &y)) return false;
+      switch (op) {
+        case kOpRemainder:
+          if (y == 0) return false;
+          SetInt(left, y == -1 ? 0 : x % y);
+          return true;
+        case kOpAnd: SetInt(left, x & y); return true;
+        case kOpOr: SetInt(left, x | y); return true;
+        default: SetInt(left, x ^ y); return true;  // kOpXor
       }
-      return true;
     }
-    default:
-      SetInt(left, (integers ? Relation(op, left.i, right.i) : Relation(op, AsDouble(left), AsDouble(right)))
-                       ? -1
-                       : 0);
-      return true;
   }
 }
 
@@ -404,7 +398,7 @@ bool ReadElementNumber(const Step& s, Num& top) noexcept {
 bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
   // The functions of the math library are called directly: the argument is
   // a double, and only Sqr and Log have values they refuse.
-  const double x = AsDouble(top);
+  const double x = top.d;
   switch (s.function + kFunctionFirst) {
     case 0xC002: SetDbl(top, std::atan(x)); return true;  // Atn
     case 0xC004: SetDbl(top, std::cos(x)); return true;   // Cos
@@ -423,7 +417,7 @@ bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
   }
   Value args[1];
   if (top.isInt) {
-    args[0].SetInteger(top.i);
+    args[0].SetInteger(top.Int());
   } else {
     args[0].SetDouble(top.d);
   }
@@ -444,6 +438,128 @@ bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
 
 namespace {
 
+// ---- the steps' functions ----
+//
+// Each step runs through a function made for its operator and operand, so
+// running an expression is one indirect call per step with no decoding.
+
+// The state the steps work on: the top of the stack kept apart, the numbers
+// below it in an array (a push moves the top down first, so the first push
+// moves an unused number; the array has room for it).
+struct Machine {
+  Num top;
+  Num* below;  // the next free place
+  ExecFrame* f;
+};
+
+template <Op kKind>
+Num Load(const Step& s) noexcept {
+  Num n;
+  if constexpr (kKind == Op::Integer) {
+    SetInt(n, s.integer);
+  } else if constexpr (kKind == Op::Double) {
+    SetDbl(n, s.number);
+  } else if constexpr (kKind == Op::IntVar) {
+    SetInt(n, static_cast<int32_t>(LoadU32(s.cell + 1)));
+  } else {
+    SetDbl(n, LoadF64(s.cell + 1));
+  }
+  return n;
+}
+
+template <Op kKind>
+bool PushStep(const Step& s, Machine& m) noexcept {
+  *m.below++ = m.top;
+  m.top = Load<kKind>(s);
+  return true;
+}
+
+// An operator whose right operand is folded into the step.
+template <int kOp, Op kKind>
+bool WithStep(const Step& s, Machine& m) noexcept {
+  return Combine(kOp, m.top, Load<kKind>(s));
+}
+
+template <int kOp>
+bool BinaryStep(const Step&, Machine& m) noexcept {
+  Num left = *--m.below;
+  if (!Combine(kOp, left, m.top)) return false;
+  m.top = left;
+  return true;
+}
+
+bool ElementStep(const Step& s, Machine& m) noexcept { return ReadElementNumber(s, m.top); }
+
+bool NegateStep(const Step&, Machine& m) noexcept {
+  if (!m.top.isInt) {
+    m.top.d = -m.top.d;
+  } else if (m.top.d != kIntMin) {  // negation wraps: minus -2147483648 stays -2147483648
+    m.top.d = 0.0 - m.top.d;         // and minus 0 is the integer 0, not -0.0
+  }
+  return true;
+}
+
+bool NotStep(const Step&, Machine& m) noexcept {
+  int32_t x;
+  if (!AsInteger(m.top, &x)) return false;
+  SetInt(m.top, ~x);
+  return true;
+}
+
+bool FunctionStep(const Step& s, Machine& m) noexcept { return CallPure(s, *m.f, m.top); }
+
+template <int kOp>
+StepFn OperatorFor(Op kind) noexcept {
+  switch (kind) {
+    case Op::Integer: return WithStep<kOp, Op::Integer>;
+    case Op::Double: return WithStep<kOp, Op::Double>;
+    case Op::IntVar: return WithStep<kOp, Op::IntVar>;
+    case Op::DblVar: return WithStep<kOp, Op::DblVar>;
+    default: return BinaryStep<kOp>;  // both operands on the stack
+  }
+}
+
+StepFn OperatorFor(int op, Op kind) noexcept {
+  switch (op) {
+    case kOpPower: return OperatorFor<kOpPower>(kind);
+    case kOpMultiply: return OperatorFor<kOpMultiply>(kind);
+    case kOpDivide: return OperatorFor<kOpDivide>(kind);
+    case kOpRemainder: return OperatorFor<kOpRemainder>(kind);
+    case kOpAdd: return OperatorFor<kOpAdd>(kind);
+    case kOpSubtract: return OperatorFor<kOpSubtract>(kind);
+    case kOpEqual: return OperatorFor<kOpEqual>(kind);
+    case kOpNotEqual: return OperatorFor<kOpNotEqual>(kind);
+    case kOpGreater: return OperatorFor<kOpGreater>(kind);
+    case kOpLess: return OperatorFor<kOpLess>(kind);
+    case kOpLessEqual: return OperatorFor<kOpLessEqual>(kind);
+    case kOpGreaterEqual: return OperatorFor<kOpGreaterEqual>(kind);
+    case kOpAnd: return OperatorFor<kOpAnd>(kind);
+    case kOpOr: return OperatorFor<kOpOr>(kind);
+    default: return OperatorFor<kOpXor>(kind);  // the operator table produces nothing else
+  }
+}
+
+StepFn FunctionOf(const Step& s) noexcept {
+  switch (s.op) {
+    case Op::Integer: return PushStep<Op::Integer>;
+    case Op::Double: return PushStep<Op::Double>;
+    case Op::IntVar: return PushStep<Op::IntVar>;
+    case Op::DblVar: return PushStep<Op::DblVar>;
+    case Op::IntElement:
+    case Op::DblElement: return ElementStep;
+    case Op::Negate: return NegateStep;
+    case Op::Not: return NotStep;
+    case Op::Binary: return OperatorFor(s.binary, Op::Binary);
+    case Op::BinaryWith: return OperatorFor(s.binary, s.operand);
+    case Op::Function: return FunctionStep;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+namespace {
+
 // The steps follow the head, 8-aligned.
 constexpr size_t kStepsOffset = (sizeof(QuickExpr) + 7) & ~size_t{7};
 
@@ -453,18 +569,6 @@ const Step* StepsOf(const QuickExpr& e) noexcept {
 
 bool IsPush(Op op) noexcept {
   return op == Op::Integer || op == Op::Double || op == Op::IntVar || op == Op::DblVar;
-}
-
-// The number a push step (or a fused operand) gives.
-Num Operand(Op op, const Step& s) noexcept {
-  Num n;
-  switch (op) {
-    case Op::Integer: SetInt(n, s.integer); break;
-    case Op::Double: SetDbl(n, s.number); break;
-    case Op::IntVar: SetInt(n, static_cast<int32_t>(LoadU32(s.cell + 1))); break;
-    default: SetDbl(n, LoadF64(s.cell + 1)); break;
-  }
-  return n;
 }
 
 // The shape of a one-step expression, run from the head alone, and of a
@@ -510,6 +614,7 @@ const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept 
         e->tokenStart = c.tokenStart();
         auto* steps = reinterpret_cast<Step*>(reinterpret_cast<unsigned char*>(e) + kStepsOffset);
         std::memcpy(static_cast<void*>(steps), c.steps(), sizeof(Step) * static_cast<size_t>(c.count()));
+        for (int i = 0; i < c.count(); ++i) steps[i].run = FunctionOf(steps[i]);
         SetShape(*e, steps);
         form = e;
       }
@@ -519,95 +624,23 @@ const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept 
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickExpr*>(form);
 }
 
-// The usual operators on the usual operands, inline: integers under + - *
-// and the comparisons, doubles (or an integer with a double) under + - * /
-// and the comparisons. Everything else goes to Combine.
-inline bool FastCombine(int op, Num& left, const Num& right) noexcept {
-  if (left.isInt && right.isInt) {
-    const int64_t a = left.i, b = right.i;
-    switch (op) {
-      case kOpAdd: SetWide(left, a + b); return true;
-      case kOpSubtract: SetWide(left, a - b); return true;
-      case kOpMultiply: SetWide(left, a * b); return true;
-      case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
-      case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
-      case kOpEqual: SetInt(left, a == b ? -1 : 0); return true;
-      default: return Combine(op, left, right);
-    }
-  }
-  const double a = AsDouble(left), b = AsDouble(right);
-  switch (op) {
-    case kOpAdd: SetDbl(left, a + b); return true;
-    case kOpSubtract: SetDbl(left, a - b); return true;
-    case kOpMultiply: SetDbl(left, a * b); return true;
-    case kOpDivide:
-      if (b == 0.0 || (left.isInt && right.isInt)) return Combine(op, left, right);
-      SetDbl(left, a / b);
-      return true;
-    case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
-    case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
-    default: return Combine(op, left, right);
-  }
-}
-
 bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept {
   const Step* steps = StepsOf(e);
-  *out = Operand(steps[0].op, steps[0]);
-  return FastCombine(steps[1].binary, *out, Operand(steps[1].operand, steps[1]));
+  Num below[2];
+  Machine m{Num{0.0, true}, below, nullptr};
+  if (!steps[0].run(steps[0], m) || !steps[1].run(steps[1], m)) return false;
+  *out = m.top;
+  return true;
 }
 
-// The top of the stack is kept apart from the rest, so that the usual steps
-// (an operator with its operand folded in) work on it alone.
 bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
   if (f.evalDepth > kDepthRoom) return false;
-  Num below[kMaxStack];
-  int depth = 0;  // numbers below the top
-  Num top;
+  Num below[kMaxStack + 1];
+  Machine m{Num{0.0, true}, below, &f};
   const Step* s = StepsOf(e);
-  const Step* const end = s + e.count;
-  // The first step is always a push.
-  for (; s != end; ++s) {
-    switch (s->op) {
-      case Op::Integer:
-      case Op::Double:
-      case Op::IntVar:
-      case Op::DblVar:
-        if (s != StepsOf(e)) below[depth++] = top;
-        top = Operand(s->op, *s);
-        break;
-      case Op::IntElement:
-      case Op::DblElement:
-        if (!ReadElementNumber(*s, top)) return false;
-        break;
-      case Op::Negate:
-        if (top.isInt) {
-          // Negation wraps: minus -2147483648 stays -2147483648.
-          top.i = static_cast<int32_t>(0u - static_cast<uint32_t>(top.i));
-        } else {
-          top.d = -top.d;
-        }
-        break;
-      case Op::Not: {
-        int32_t x;
-        if (!AsInteger(top, &x)) return false;
-        SetInt(top, ~x);
-        break;
-      }
-      case Op::Binary: {
-        Num left = below[--depth];
-        if (!FastCombine(s->binary, left, top)) return false;
-        top = left;
-        break;
-      }
-      case Op::BinaryWith:
-        if (!FastCombine(s->binary, top, Operand(s->operand, *s))) return false;
-        break;
-      case Op::Function:
-        if (!CallPure(*s, f, top)) return false;
-        break;
-    }
-  }
-  *out = top;
+  for (const Step* const end = s + e.count; s != end; ++s)
+    if (!s->run(*s, m)) return false;
+  *out = m.top;
   return true;
 }
 
@@ -615,7 +648,7 @@ bool RunQuickExpression(const QuickExpr& e, ExecFrame& f, Value& v) noexcept {
   Num n;
   if (!RunQuickNumber(e, f, &n)) return false;
   if (n.isInt) {
-    v.SetInteger(n.i);
+    v.SetInteger(n.Int());
   } else {
     v.SetDouble(n.d);
   }

@@ -46,11 +46,13 @@ struct QuickExpr {
 // The same where the caller knows it holds the object lock.
 [[nodiscard]] const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept;
 
-// A number the runner computes: an integer when isInt, else the double.
+// A number the runner computes. d always holds the value and isInt says it
+// is an integer (d is then whole and within 32 bits), so integers and
+// doubles share the same arithmetic.
 struct QuickNumber {
   double d;
-  int32_t i;
   bool isInt;
+  int32_t Int() const noexcept { return static_cast<int32_t>(d); }  // when isInt
 };
 
 // Runs the steps of a decoded expression (shape kSteps), and a constant or
@@ -64,7 +66,7 @@ struct QuickNumber {
   switch (e.shape) {
     case QuickExpr::kInteger:
       out->isInt = true;
-      out->i = e.integer;
+      out->d = e.integer;
       return true;
     case QuickExpr::kDouble:
       out->isInt = false;
@@ -72,7 +74,7 @@ struct QuickNumber {
       return true;
     case QuickExpr::kIntVar:
       out->isInt = true;
-      out->i = static_cast<int32_t>(LoadU32(e.cell + 1));
+      out->d = static_cast<int32_t>(LoadU32(e.cell + 1));
       return true;
     case QuickExpr::kDblVar:
       out->isInt = false;

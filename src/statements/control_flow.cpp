@@ -314,23 +314,19 @@ void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
                                    bool* finished) noexcept {
   if (loop.limit == nullptr || cell[0] != kTagInteger) return false;
   QuickNumber limit;
-  QuickNumber step{0.0, 1, true};
+  QuickNumber step{1.0, true};
   if (!RunQuickNumber(*loop.limit, f, &limit)) return false;
   if (loop.step != nullptr && !RunQuickNumber(*loop.step, f, &step)) return false;
   if (!step.isInt) return false;
   int64_t current = static_cast<int32_t>(LoadU32(cell + 1));
   if (fromNext) {
-    current += step.i;
+    current += step.Int();
     if (current < INT32_MIN || current > INT32_MAX) return false;
     StoreU32(cell + 1, static_cast<uint32_t>(static_cast<int32_t>(current)));
   }
-  const bool upward = step.i >= 0;
-  if (limit.isInt) {
-    *finished = upward ? current > limit.i : current < limit.i;
-  } else {
-    const double c = static_cast<double>(current);
-    *finished = upward ? c > limit.d : c < limit.d;
-  }
+  // Against an integer limit the test in doubles is the integer test.
+  const double c = static_cast<double>(current);
+  *finished = step.d >= 0.0 ? c > limit.d : c < limit.d;
   return true;
 }
 

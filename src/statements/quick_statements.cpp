@@ -281,13 +281,13 @@ class Decoder {
 // The integer a number becomes in an integer variable; false out of range.
 bool ToStoredInteger(const QuickNumber& n, int32_t* out) noexcept {
   if (n.isInt) {
-    *out = n.i;
+    *out = n.Int();
     return true;
   }
   return DoubleToInteger(n.d, out) == kOk;
 }
 
-double ToStoredDouble(const QuickNumber& n) noexcept { return n.isInt ? static_cast<double>(n.i) : n.d; }
+double ToStoredDouble(const QuickNumber& n) noexcept { return n.d; }
 
 ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
   uint8_t* block = ArrayBlock(q.cell);
@@ -348,7 +348,7 @@ ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
   // NaN counts as true.
-  if (v.isInt ? v.i != 0 : v.d != 0.0) {
+  if (v.d != 0.0) {
     f.blockContext = 0;  // an Else on this line now ends the line
     return Continue(q, f);
   }
@@ -388,7 +388,7 @@ ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  return QuickSelect(f, v.isInt ? static_cast<double>(v.i) : v.d, q.kase.nextLine, q.kase.nextPos);
+  return QuickSelect(f, v.d, q.kase.nextLine, q.kase.nextPos);
 }
 
 ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
