@@ -6,6 +6,7 @@
 // trace listing buffer exists only once a thread has traced or stepped.
 #include "engine/run.h"
 
+#include <cassert>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -279,22 +280,34 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
     if (quick) {
       hold.Hold();
       // Forms are found by the position before the statement's spacing too,
-      // which spares passing over it.
-      if (const QuickStmt* q = QuickStatementAt(f, f.pos); q != nullptr) {
+      // which spares passing over it. They run one after another, each
+      // finding the next by the place it left off.
+      const QuickStmt* q = QuickStatementAt(f, f.pos);
+      while (q != nullptr) {
         const uint8_t* const start = f.pos;
+#ifndef NDEBUG
+        const uint64_t generation = m.program.generation;
+#endif
         e = q->run(*q, f);
-        if (e == kOk) continue;
-        statement = q->keyword;
-        if (e == kQuickFallback) {
-          f.pos = start;
-          f.tokenStart = start;
-        } else if (e == kQuickLineEnd) {
+        // Forms never edit the program, so they all stay valid here.
+        assert(m.program.generation == generation);
+        if (e == kQuickLineEnd) {
           while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
           f.tokenStart = f.pos;
-          if (nextLine()) continue;
-          return kOk;
+          if (!nextLine()) return kOk;
+          e = kOk;
+        } else if (e != kOk) {
+          statement = q->keyword;
+          if (e == kQuickFallback) {
+            f.pos = start;
+            f.tokenStart = start;
+          }
+          break;
         }
+        q = FollowingForm(*q, f);
+        hold.Hold();  // a thread waiting for the lock is handed it here
       }
+      if (e == kOk) continue;  // the statement reached has no form
     }
     if (e == kQuickFallback) {
       const uint8_t* p = f.pos;

@@ -83,6 +83,10 @@ struct QuickStmt {
   mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
   QuickCase kase;               // Case; Select keeps its first Case in nextLine/nextPos
   bool endsLine;                // nothing but spacing follows the decoded part
+  // The place the form left off last time and the form there (null: none),
+  // so that a run of forms needs no lookup (under the object lock).
+  mutable const uint8_t* nextSite;
+  mutable const QuickStmt* nextForm;
 };
 
 // Decodes the statement at site on its first visit; null when it has no form.
@@ -122,5 +126,14 @@ struct QuickStmt {
 
 // Gosub to a line record, returning to the frame's current position.
 [[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;
+
+// The form at the place the last run of q left off, remembered in q.
+[[nodiscard]] inline const QuickStmt* FollowingForm(const QuickStmt& q, ExecFrame& f) noexcept {
+  if (q.nextSite != f.pos) {
+    q.nextSite = f.pos;
+    q.nextForm = QuickStatementAt(f, f.pos);
+  }
+  return q.nextForm;
+}
 
 }  // namespace msc
