@@ -304,6 +304,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
           }
           break;
         }
+        if (*f.pos == ':') f.tokenStart = f.pos++;
         q = FollowingForm(*q, f);
         hold.Hold();  // a thread waiting for the lock is handed it here
       }
