@@ -36,6 +36,7 @@ enum class Op : uint8_t {
   Binary,      // second operator top
   BinaryWith,  // top operator an operand held in the step (a fused push)
   Function,    // a pure number function of the top
+  TextLength,  // push Len(X$)
 };
 
 struct Step;
@@ -83,6 +84,8 @@ constexpr uint16_t kPureFunctions[] = {
     0xC01A,  // Sqr(x)
     0xC01D,  // Tan(x)
 };
+
+constexpr uint16_t kLenFunction = 0xC014;  // Len(s)
 
 bool IsPureFunction(uint16_t code) noexcept {
   for (uint16_t c : kPureFunctions)
@@ -249,6 +252,7 @@ class Compiler {
       if (s != nullptr) s->number = ConstantDouble(c);
       return s != nullptr;
     }
+    if (c == kLenFunction) return TextLength();
     if (!IsPureFunction(c)) return false;
     const FunctionEntry* entry = FunctionAt(c - kFunctionFirst);
     if (entry == nullptr || (entry->argumentKinds != 2 && entry->argumentKinds != 3)) return false;
@@ -259,6 +263,20 @@ class Compiler {
     s->impl = entry->impl;
     s->argumentKind = entry->argumentKinds;
     return true;
+  }
+
+  // Len of a text variable alone: Len(X$).
+  bool TextLength() noexcept {
+    if (!ExpectChar('(')) return false;
+    const uint8_t* q = SkipSpacing(p_);
+    if (*q != tag::Str) return false;
+    uint8_t* cell = LoadPtr(q + 1);
+    if (cell == nullptr || cell[0] != tag::Str) return false;
+    p_ = q + 1 + sizeof(void*);
+    if (!ExpectChar(')')) return false;
+    Step* s = Emit(Op::TextLength, 1);
+    if (s != nullptr) s->cell = cell;
+    return s != nullptr;
   }
 
   // A number variable, or an element of a number array with one subscript.
@@ -508,6 +526,13 @@ bool NotStep(const Step&, Machine& m) noexcept {
 
 bool FunctionStep(const Step& s, Machine& m) noexcept { return CallPure(s, *m.f, m.top); }
 
+bool TextLengthStep(const Step& s, Machine& m) noexcept {
+  *m.below++ = m.top;
+  const char* text = reinterpret_cast<const char*>(LoadPtr(s.cell + 1));
+  SetInt(m.top, static_cast<int32_t>(text == nullptr ? 0 : std::strlen(text)));
+  return true;
+}
+
 template <int kOp>
 StepFn OperatorFor(Op kind) noexcept {
   switch (kind) {
@@ -552,6 +577,7 @@ StepFn FunctionOf(const Step& s) noexcept {
     case Op::Binary: return OperatorFor(s.binary, Op::Binary);
     case Op::BinaryWith: return OperatorFor(s.binary, s.operand);
     case Op::Function: return FunctionStep;
+    case Op::TextLength: return TextLengthStep;
   }
   return nullptr;
 }

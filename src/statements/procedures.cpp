@@ -152,7 +152,18 @@ ErrNo StmtGosub(ExecFrame& f) noexcept {
 }
 
 ErrNo StmtReturn(ExecFrame& f) noexcept {
-  // Loops, blocks and Try entries opened inside the routine go with it.
+  // Loops, blocks and Try entries opened inside the routine go with it. The
+  // usual routine has none left open, and its Gosub entry owns nothing.
+  if (uint8_t* e = f.TopEntry(tok::Gosub); e != nullptr && f.stepMode <= 1 && LoadU16(e - 2) == kGosubSize) {
+    f.line = LoadPtr(e + kGosubLine);
+    f.pos = LoadPtr(e + kGosubPos);
+    f.tokenStart = f.pos;
+    f.blockContext = LoadU32(e + kGosubBlock);
+    f.stepFlag = 0;
+    f.stepMode = 0;
+    f.top = e + kGosubSize;
+    return kOk;
+  }
   uint8_t* e = f.FindEntry(tok::Gosub);
   if (e == nullptr) return kErrReturnWithoutGosub;
   f.line = LoadPtr(e + kGosubLine);

@@ -26,6 +26,8 @@ namespace msc {
 
 namespace {
 
+constexpr uint16_t kChrFunction = 0xC003;  // Chr$(n)
+
 bool IsKeywordAt(const uint8_t* p, uint16_t code) noexcept {
   return p[0] == (code >> 8) && p[1] == (code & 0xFF);
 }
@@ -68,6 +70,8 @@ class Decoder {
       case kind::IntArray:
       case kind::DblArray:
         return ElementAssignment(k, t.cell);
+      case kind::StrVar:
+        return Append(t.cell);
       case kind::Keyword:
         return Keyword(t.code);
       default:
@@ -97,6 +101,49 @@ class Decoder {
     q_.form = k == kind::IntVar ? Form::AssignInteger : Form::AssignDouble;
     q_.after = QuickEnd(*q_.value);
     q_.afterStart = QuickTokenStart(*q_.value);
+    return true;
+  }
+
+  // X$ = X$ + term, where the term is a text constant, another text
+  // variable or Chr$(number) and ends the statement: the text grows in place.
+  bool Append(uint8_t* cell) noexcept {
+    if (cell == nullptr || cell[0] != tag::Str) return false;
+    const uint8_t* p = SkipSpacing(s_.pos);
+    if (*p != '=') return false;
+    p = SkipSpacing(p + 1);
+    if (*p != tag::Str || LoadPtr(p + 1) != cell) return false;
+    p = SkipSpacing(p + 1 + sizeof(void*));
+    if (*p != '+') return false;
+    p = SkipSpacing(p + 1);
+    QuickAppend& a = q_.append;
+    const uint8_t* end;
+    if (*p == code::String) {
+      a.kind = QuickAppend::kConstant;
+      a.text = reinterpret_cast<const char*>(p + 1);
+      a.length = std::strlen(a.text);
+      end = p + 2 + a.length;
+    } else if (*p == tag::Str) {
+      a.kind = QuickAppend::kVariable;
+      a.source = LoadPtr(p + 1);
+      // Appending a text to itself would read the buffer being grown.
+      if (a.source == nullptr || a.source == cell || a.source[0] != tag::Str) return false;
+      end = p + 1 + sizeof(void*);
+    } else if (IsKeywordAt(p, kChrFunction)) {
+      a.kind = QuickAppend::kCharacter;
+      const uint8_t* open = SkipSpacing(p + 2);
+      if (*open != '(') return false;
+      q_.value = Expression(open + 1);
+      if (q_.value == nullptr || *QuickEnd(*q_.value) != ')') return false;
+      end = QuickEnd(*q_.value) + 1;
+    } else {
+      return false;
+    }
+    const uint8_t* after = SkipSpacing(end);
+    if (*after != code::EndOfLine && *after != ':') return false;
+    q_.form = Form::AppendText;
+    q_.cell = cell;
+    q_.after = after;
+    q_.afterStart = end;
     return true;
   }
 
@@ -403,6 +450,35 @@ ErrNo RunEndSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   return StmtEndSelect(f);
 }
 
+ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickAppend& a = q.append;
+  const char* add = a.text;
+  size_t n = a.length;
+  char byte;
+  if (a.kind == QuickAppend::kVariable) {
+    add = reinterpret_cast<const char*>(LoadPtr(a.source + 1));
+    n = add == nullptr ? 0 : std::strlen(add);
+  } else if (a.kind == QuickAppend::kCharacter) {
+    QuickNumber v;
+    int32_t code;
+    if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &code)) return kQuickFallback;
+    if (static_cast<uint32_t>(code) > 255) return kQuickFallback;  // negatives too
+    byte = static_cast<char>(static_cast<unsigned char>(code));
+    add = &byte;
+    n = 1;
+  }
+  char* old = reinterpret_cast<char*>(LoadPtr(q.cell + 1));
+  const size_t length = old == nullptr ? 0 : std::strlen(old);
+  if (length + n > 0x7FFFFFFF) return kQuickFallback;
+  // The variable owns its buffer alone, so it can grow where it is.
+  auto* grown = static_cast<char*>(std::realloc(old, length + n + 1));
+  if (grown == nullptr) return kQuickFallback;
+  if (n != 0) std::memcpy(grown + length, add, n);
+  grown[length + n] = '\0';
+  StorePtr(q.cell + 1, reinterpret_cast<uint8_t*>(grown));
+  return Continue(q, f);
+}
+
 ErrNo RunNext(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
@@ -426,8 +502,9 @@ constexpr QuickRunner kRunners[] = {
     RunSelect,         // Select
     RunCase,           // Case
     RunEndSelect,      // EndSelect
+    RunAppendText,     // AppendText
 };
-static_assert(std::size(kRunners) == static_cast<size_t>(Form::EndSelect) + 1, "one runner per form");
+static_assert(std::size(kRunners) == static_cast<size_t>(Form::AppendText) + 1, "one runner per form");
 
 }  // namespace
 
@@ -449,7 +526,8 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
       auto* q = static_cast<QuickStmt*>(a.quick.Allocate(sizeof(QuickStmt)));
       if (q != nullptr) {
         // Only forms that go on in sequence end their line where they end.
-        const bool inSequence = decoded.form == Form::Skip || decoded.form == Form::AssignInteger ||
+        const bool inSequence = decoded.form == Form::Skip || decoded.form == Form::AppendText ||
+                                decoded.form == Form::AssignInteger ||
                                 decoded.form == Form::AssignDouble || decoded.form == Form::AssignIntElement ||
                                 decoded.form == Form::AssignDblElement;
         decoded.endsLine = inSequence && *SkipSpacing(decoded.after) == code::EndOfLine;

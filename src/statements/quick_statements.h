@@ -56,6 +56,16 @@ enum class Form : uint8_t {
   Select,            // Select number-expression
   Case,              // Case number-constant, or Case Else
   EndSelect,         // End Select
+  AppendText,        // X$ = X$ + "text" | Y$ | Chr$(number)
+};
+
+// What an AppendText form appends.
+struct QuickAppend {
+  enum Kind : uint8_t { kConstant, kVariable, kCharacter };
+  Kind kind;
+  const char* text;   // kConstant: the text in the code
+  size_t length;
+  uint8_t* source;    // kVariable: the other text variable's cell
 };
 
 // Where a Case goes: its value and the places its block searches find.
@@ -82,6 +92,7 @@ struct QuickStmt {
   const uint8_t* elseStart;
   mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
   QuickCase kase;               // Case; Select keeps its first Case in nextLine/nextPos
+  QuickAppend append;           // AppendText; Chr$'s number is in value
   bool endsLine;                // nothing but spacing follows the decoded part
   // The place the form left off last time and the form there (null: none),
   // so that a run of forms needs no lookup (under the object lock).

@@ -445,5 +445,31 @@ TEST_F(DecodedFormsTest, TracingAndSteppingStillShowEveryLine) {
   EXPECT_EQ(test::IntVar(m, "S&"), 3);
 }
 
+// A text grown in place by X$ = X$ + term, and Len of a text variable in a
+// decoded expression, against the general path; the forms leave every other
+// shape (a text added to itself, a longer sum) to it.
+TEST_F(DecodedFormsTest, TextAppendsAndLengthsMatchTheGeneralPath) {
+  Program({"10 *E", "30 Return"});
+  const struct { const char* statement; const char* result; } cases[] = {
+      {"S$ = S$ + \"xy\"", "abxy"}, {"S$ = S$ + T$", "abTT"}, {"S$ = S$ + E$", "ab"},
+      {"S$ = S$ + Chr$(65 + 1.5)", "abC"}, {"S$ = S$ + Chr$(255) : S$ = Mid$(S$, 3, 1) + \"!\"", "\xff!"},
+      {"S$ = S$ + Chr$(256)", "err:5"}, {"S$ = S$ + Chr$(-1)", "err:5"}, {"S$ = S$ + Chr$(3E9)", "err:6"},
+      {"S$ = S$ + S$", "abab"}, {"S$ = S$ + \"x\" + 1", "abx1"}, {"S$ = S$ + 1", "ab1"},
+      {"E$ = E$ + \"q\" : S$ = E$", "q"}, {"S$ = S$ + \"\"", "ab"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(Direct(std::string("20 ") + c.statement), kOk) << c.statement;
+    const std::string result = c.result[0] == 'e' ? std::string(c.result) + " in 20" : c.result;
+    EXPECT_EQ(Runs("*E", "S$ = \"ab\" : T$ = \"TT\" : E$ = \"\"", [&] { return test::TextVar(m, tag::Str, "S$"); },
+                   c.statement),
+              (Outcomes{result, result, result, c.result}))
+        << c.statement;
+  }
+  ASSERT_EQ(Direct("20 L& = Len(S$) * 10 + Len(E$) + Len( T$ )"), kOk);
+  EXPECT_EQ(Runs("*E", "S$ = \"abc\" : T$ = \"TT\" : E$ = \"\"", [&] { return Ints({"L&"}); },
+                 "L& = Len(S$) * 10 + Len(E$) + Len( T$ )"),
+            Outcomes(4, "L&32"));
+}
+
 }  // namespace
 }  // namespace msc
