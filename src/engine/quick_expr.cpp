@@ -485,10 +485,17 @@ Num Load(const Step& s) noexcept {
   return n;
 }
 
+// Numbers move field by field: a whole-record copy of a number whose fields
+// were just written one by one would wait for those writes to reach memory.
+void Put(Num& to, const Num& from) noexcept {
+  to.d = from.d;
+  to.isInt = from.isInt;
+}
+
 template <Op kKind>
 bool PushStep(const Step& s, Machine& m) noexcept {
-  *m.below++ = m.top;
-  m.top = Load<kKind>(s);
+  Put(*m.below++, m.top);
+  Put(m.top, Load<kKind>(s));
   return true;
 }
 
@@ -500,9 +507,9 @@ bool WithStep(const Step& s, Machine& m) noexcept {
 
 template <int kOp>
 bool BinaryStep(const Step&, Machine& m) noexcept {
-  Num left = *--m.below;
+  Num& left = *--m.below;
   if (!Combine(kOp, left, m.top)) return false;
-  m.top = left;
+  Put(m.top, left);
   return true;
 }
 
@@ -527,7 +534,7 @@ bool NotStep(const Step&, Machine& m) noexcept {
 bool FunctionStep(const Step& s, Machine& m) noexcept { return CallPure(s, *m.f, m.top); }
 
 bool TextLengthStep(const Step& s, Machine& m) noexcept {
-  *m.below++ = m.top;
+  Put(*m.below++, m.top);
   const char* text = reinterpret_cast<const char*>(LoadPtr(s.cell + 1));
   SetInt(m.top, static_cast<int32_t>(text == nullptr ? 0 : std::strlen(text)));
   return true;
@@ -597,12 +604,63 @@ bool IsPush(Op op) noexcept {
   return op == Op::Integer || op == Op::Double || op == Op::IntVar || op == Op::DblVar;
 }
 
+// A pair: two constants or variables and one operator, with no step calls.
+template <int kOp, Op kLeft, Op kRight>
+bool Pair(const QuickExpr& e, QuickNumber* out) noexcept {
+  const Step* s = StepsOf(e);
+  Put(*out, Load<kLeft>(s[0]));
+  return Combine(kOp, *out, Load<kRight>(s[1]));
+}
+
+using PairFn = bool (*)(const QuickExpr& e, QuickNumber* out) noexcept;
+
+template <int kOp, Op kLeft>
+PairFn PairFor(Op right) noexcept {
+  switch (right) {
+    case Op::Integer: return Pair<kOp, kLeft, Op::Integer>;
+    case Op::Double: return Pair<kOp, kLeft, Op::Double>;
+    case Op::IntVar: return Pair<kOp, kLeft, Op::IntVar>;
+    default: return Pair<kOp, kLeft, Op::DblVar>;
+  }
+}
+
+template <int kOp>
+PairFn PairFor(Op left, Op right) noexcept {
+  switch (left) {
+    case Op::Integer: return PairFor<kOp, Op::Integer>(right);
+    case Op::Double: return PairFor<kOp, Op::Double>(right);
+    case Op::IntVar: return PairFor<kOp, Op::IntVar>(right);
+    default: return PairFor<kOp, Op::DblVar>(right);
+  }
+}
+
+PairFn PairFor(int op, Op left, Op right) noexcept {
+  switch (op) {
+    case kOpPower: return PairFor<kOpPower>(left, right);
+    case kOpMultiply: return PairFor<kOpMultiply>(left, right);
+    case kOpDivide: return PairFor<kOpDivide>(left, right);
+    case kOpRemainder: return PairFor<kOpRemainder>(left, right);
+    case kOpAdd: return PairFor<kOpAdd>(left, right);
+    case kOpSubtract: return PairFor<kOpSubtract>(left, right);
+    case kOpEqual: return PairFor<kOpEqual>(left, right);
+    case kOpNotEqual: return PairFor<kOpNotEqual>(left, right);
+    case kOpGreater: return PairFor<kOpGreater>(left, right);
+    case kOpLess: return PairFor<kOpLess>(left, right);
+    case kOpLessEqual: return PairFor<kOpLessEqual>(left, right);
+    case kOpGreaterEqual: return PairFor<kOpGreaterEqual>(left, right);
+    case kOpAnd: return PairFor<kOpAnd>(left, right);
+    case kOpOr: return PairFor<kOpOr>(left, right);
+    default: return PairFor<kOpXor>(left, right);  // the operator table produces nothing else
+  }
+}
+
 // The shape of a one-step expression, run from the head alone, and of a
 // push with one fused operator.
 void SetShape(QuickExpr& e, const Step* steps) noexcept {
   e.shape = QuickExpr::kSteps;
   if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::BinaryWith) {
     e.shape = QuickExpr::kPair;
+    e.pair = PairFor(steps[1].binary, steps[0].op, steps[1].operand);
     return;
   }
   if (e.count != 1) return;
@@ -650,15 +708,6 @@ const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept 
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickExpr*>(form);
 }
 
-bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept {
-  const Step* steps = StepsOf(e);
-  Num below[2];
-  Machine m{Num{0.0, true}, below, nullptr};
-  if (!steps[0].run(steps[0], m) || !steps[1].run(steps[1], m)) return false;
-  *out = m.top;
-  return true;
-}
-
 bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
   if (f.evalDepth > kDepthRoom) return false;
   Num below[kMaxStack + 1];
@@ -666,7 +715,7 @@ bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept 
   const Step* s = StepsOf(e);
   for (const Step* const end = s + e.count; s != end; ++s)
     if (!s->run(*s, m)) return false;
-  *out = m.top;
+  Put(*out, m.top);
   return true;
 }
 

@@ -26,6 +26,15 @@ class QorMacro;
 
 namespace msc {
 
+// A number the runner computes. d always holds the value and isInt says it
+// is an integer (d is then whole and within 32 bits), so integers and
+// doubles share the same arithmetic.
+struct QuickNumber {
+  double d;
+  bool isInt;
+  int32_t Int() const noexcept { return static_cast<int32_t>(d); }  // when isInt
+};
+
 // A decoded expression: its head, then its steps (private to the runner).
 // The commonest expressions, one constant or one variable, are run from the
 // head alone, inline.
@@ -38,6 +47,8 @@ struct QuickExpr {
   const uint8_t* cell;      // kIntVar, kDblVar
   const uint8_t* end;       // where the general evaluation leaves the position
   const uint8_t* tokenStart;
+  // kPair: a function made for the pair's operator and operands.
+  bool (*pair)(const QuickExpr& e, QuickNumber* out) noexcept;
 };
 
 // The decoded form of the expression at site, compiled on the first visit;
@@ -46,19 +57,9 @@ struct QuickExpr {
 // The same where the caller knows it holds the object lock.
 [[nodiscard]] const QuickExpr* QuickExpressionHeld(QorMacro& m, const uint8_t* site) noexcept;
 
-// A number the runner computes. d always holds the value and isInt says it
-// is an integer (d is then whole and within 32 bits), so integers and
-// doubles share the same arithmetic.
-struct QuickNumber {
-  double d;
-  bool isInt;
-  int32_t Int() const noexcept { return static_cast<int32_t>(d); }  // when isInt
-};
 
-// Runs the steps of a decoded expression (shape kSteps), and a constant or
-// variable combined with another by one operator (shape kPair).
+// Runs the steps of a decoded expression (shape kSteps).
 [[nodiscard]] bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
-[[nodiscard]] bool RunQuickPair(const QuickExpr& e, QuickNumber* out) noexcept;
 
 // Evaluates e; false, with nothing changed, when the general evaluator must
 // take over. The code position is left alone.
@@ -80,8 +81,8 @@ struct QuickNumber {
       out->isInt = false;
       out->d = LoadF64(e.cell + 1);
       return true;
-    case QuickExpr::kPair:
-      return RunQuickPair(e, out);
+    case QuickExpr::kPair:  // a constant or variable combined with another
+      return e.pair(e, out);
     default:
       return RunQuickSteps(e, f, out);
   }
