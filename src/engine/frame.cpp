@@ -32,16 +32,6 @@ void ReleaseEntry(uint8_t* e) noexcept {
 
 }  // namespace
 
-uint8_t* ExecFrame::Push(uint16_t tag, uint16_t payloadLength) noexcept {
-  const size_t need = kEntryHeader + payloadLength;
-  if (static_cast<size_t>(top - stack) < need) return nullptr;
-  top -= need;
-  StoreU16(top, tag);
-  StoreU16(top + 2, payloadLength);
-  // A zeroed payload keeps a half-filled Select entry from freeing garbage.
-  std::memset(top + kEntryHeader, 0, payloadLength);
-  return top + kEntryHeader;
-}
 
 static_assert(kEntryHeader == 4, "TopEntry in frame.h skips a 4-byte entry header");
 

@@ -44,7 +44,18 @@ struct ExecFrame {
 
   // Pushes an entry and returns its payload, or null (the caller reports 103)
   // when it would not fit; the top is unchanged then.
-  [[nodiscard]] uint8_t* Push(uint16_t tag, uint16_t payloadLength) noexcept;
+  // Inline: with the payload length known where it is called, the zeroing
+  // is a few stores (Gosub and For push on every call and loop).
+  [[nodiscard]] uint8_t* Push(uint16_t tag, uint16_t payloadLength) noexcept {
+    const size_t need = 4 + size_t{payloadLength};
+    if (static_cast<size_t>(top - stack) < need) return nullptr;
+    top -= need;
+    std::memcpy(top, &tag, 2);
+    std::memcpy(top + 2, &payloadLength, 2);
+    // A zeroed payload keeps a half-filled Select entry from freeing garbage.
+    std::memset(top + 4, 0, payloadLength);
+    return top + 4;
+  }
   // Payload of the top entry when its tag is the given code, else null.
   // Inline: Next and Loop ask on every pass.
   [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept {
