@@ -508,6 +508,21 @@ ErrNo StmtIf(ExecFrame& f) noexcept {
   return elseFound ? kOk : kSkipLine;
 }
 
+ErrNo QuickBlockIf(ExecFrame& f, bool truth, const uint8_t* after, const uint8_t* afterStart,
+                   uint8_t* falseLine, const uint8_t* falsePos) noexcept {
+  if (truth) {
+    f.pos = after;
+    f.tokenStart = afterStart;
+  } else {
+    SetPosition(f, falseLine, falsePos);
+  }
+  uint8_t* e = f.Push(tok::If, kIfSize);
+  if (e == nullptr) return kErrInternal;
+  StoreU32(e + kIfTaken, truth ? 1 : 0);
+  StoreU32(e + kIfActive, truth ? 1 : 0);
+  return kOk;
+}
+
 ErrNo StmtElseif(ExecFrame& f) noexcept {
   uint8_t* e = f.TopEntry(tok::If);
   if (e == nullptr) return 125;

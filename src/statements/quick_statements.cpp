@@ -181,6 +181,14 @@ class Decoder {
         return Finish(Form::Return, code);
       case tok::EndSelect:
         return Finish(Form::EndSelect, code);
+      case tok::EndIf:
+        return Finish(Form::EndIf, code);
+      case tok::Else:
+        return Finish(Form::Else, code);
+      case tok::Elseif:
+        return Finish(Form::Elseif, code);
+      case tok::Then:  // what is left of a block If whose condition held
+        return Finish(Form::Skip, code);
       case tok::Select:
         return Select();
       case tok::Case:
@@ -224,8 +232,8 @@ class Decoder {
 
   // The place a block search from the scratch frame's position finds, given
   // back as the general statements do (on the found word); false when none.
-  bool Search(uint16_t t1, uint16_t t2, uint8_t** line, const uint8_t** pos) noexcept {
-    if (!BlockSearch(s_, t1, t2)) return false;
+  bool Search(uint16_t t1, uint16_t t2, uint8_t** line, const uint8_t** pos, uint16_t t3 = 0) noexcept {
+    if (!BlockSearch(s_, t1, t2, t3)) return false;
     UnreadToken(s_);
     *line = s_.line;
     *pos = s_.pos;
@@ -290,16 +298,29 @@ class Decoder {
     return true;
   }
 
+  // A block If: a true condition goes on before its "Then", a false one at
+  // the Elseif, Else or EndIf its block search finds.
+  bool BlockIf(const uint8_t* end) noexcept {
+    s_.pos = end;
+    s_.tokenStart = QuickTokenStart(*q_.value);
+    if (!Search(tok::Elseif, tok::Else, &q_.target, &q_.elsePos, tok::EndIf)) return false;
+    q_.form = Form::BlockIf;
+    q_.keyword = tok::If;
+    q_.after = end;
+    q_.afterStart = QuickTokenStart(*q_.value);
+    return true;
+  }
+
   // A one-line If: where a true and a false condition continue.
   bool OneLineIf() noexcept {
     q_.value = Expression(s_.pos);
     if (q_.value == nullptr) return false;
     const uint8_t* end = QuickEnd(*q_.value);
-    // A block If ("Then" ending the statement) takes the general path.
+    // A block If has "Then" ending the statement.
     if (IsKeywordAt(end, tok::Then)) {
       const uint8_t* p = SkipSpacing(end + 2);
       if (*p == code::EndOfLine || *p == ':' || IsKeywordAt(p, tok::Rem) || IsKeywordAt(p, tok::Apostrophe))
-        return false;
+        return BlockIf(end);
     }
     s_.pos = end;
     s_.tokenStart = QuickTokenStart(*q_.value);
@@ -450,6 +471,31 @@ ErrNo RunEndSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   return StmtEndSelect(f);
 }
 
+ErrNo RunBlockIf(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  return QuickBlockIf(f, v.d != 0.0, q.after, q.afterStart, q.target, q.elsePos);  // NaN counts as true
+}
+
+// End If, Else and Elseif: their statements, without the decoding.
+ErrNo RunEndIf(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtEndIf(f);
+}
+
+ErrNo RunElse(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtElse(f);
+}
+
+ErrNo RunElseif(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtElseif(f);
+}
+
 ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickAppend& a = q.append;
   const char* add = a.text;
@@ -503,8 +549,12 @@ constexpr QuickRunner kRunners[] = {
     RunCase,           // Case
     RunEndSelect,      // EndSelect
     RunAppendText,     // AppendText
+    RunBlockIf,        // BlockIf
+    RunEndIf,          // EndIf
+    RunElse,           // Else
+    RunElseif,         // Elseif
 };
-static_assert(std::size(kRunners) == static_cast<size_t>(Form::AppendText) + 1, "one runner per form");
+static_assert(std::size(kRunners) == static_cast<size_t>(Form::Elseif) + 1, "one runner per form");
 
 }  // namespace
 

@@ -57,6 +57,10 @@ enum class Form : uint8_t {
   Case,              // Case number-constant, or Case Else
   EndSelect,         // End Select
   AppendText,        // X$ = X$ + "text" | Y$ | Chr$(number)
+  BlockIf,           // If condition Then, ending the statement
+  EndIf,             // End If
+  Else,              // Else
+  Elseif,            // Elseif condition Then
 };
 
 // What an AppendText form appends.
@@ -134,6 +138,11 @@ struct QuickStmt {
 // constant with the token start there); kQuickFallback for a text selector
 // or no open Select.
 [[nodiscard]] ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept;
+
+// A block If with its condition known: opens the block and goes on before
+// its "Then" (true) or at the Elseif, Else or EndIf found for it (false).
+[[nodiscard]] ErrNo QuickBlockIf(ExecFrame& f, bool truth, const uint8_t* after, const uint8_t* afterStart,
+                                 uint8_t* falseLine, const uint8_t* falsePos) noexcept;
 
 // Gosub to a line record, returning to the frame's current position.
 [[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;

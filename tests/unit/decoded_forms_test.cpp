@@ -445,6 +445,24 @@ TEST_F(DecodedFormsTest, TracingAndSteppingStillShowEveryLine) {
   EXPECT_EQ(test::IntVar(m, "S&"), 3);
 }
 
+// Block Ifs over several lines, nested, with Elseif and Else: a false
+// condition goes where the general block search would have gone.
+TEST_F(DecodedFormsTest, BlockIfFormsTakeTheBranchesOfTheGeneralIf) {
+  Program({"10 *B", "20 If C# = 1 Then", "30   R& = 1", "40 Elseif C# > 5 Then", "50   R& = 2",
+           "60 Else", "70   R& = 3 : If C# = 0 Then", "80     S& = 1", "90   EndIf", "100 EndIf", "110 Return"});
+  const struct { const char* condition; const char* result; } cases[] = {
+      {"1", "R&1,S&0"}, {"7", "R&2,S&0"}, {"0", "R&3,S&1"}, {"NAN#", "R&3,S&0"}, {"-2", "R&3,S&0"},
+  };
+  for (const auto& c : cases) {
+    const std::string reset = std::string(kSetup) + " : R& = 0 : S& = 0 : C# = " + c.condition;
+    EXPECT_EQ(Runs("*B", reset, [&] { return Ints({"R&", "S&"}); }), Outcomes(3, c.result)) << c.condition;
+  }
+  // With nothing left to end it (the nested block is passed over whole) a
+  // false If is error 128, reported by the general If.
+  for (const char* line : {"40", "60", "100"}) ASSERT_EQ(Direct(line), kOk);
+  EXPECT_EQ(Runs("*B", std::string(kSetup) + " : C# = 3", [&] { return Ints({"R&"}); }), Outcomes(3, "err:128 in 20"));
+}
+
 // A text grown in place by X$ = X$ + term, and Len of a text variable in a
 // decoded expression, against the general path; the forms leave every other
 // shape (a text added to itself, a longer sum) to it.
