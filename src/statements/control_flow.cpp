@@ -703,6 +703,21 @@ ErrNo StmtLoop(ExecFrame& f) noexcept {
   return kOk;
 }
 
+ErrNo QuickLoopWhile(ExecFrame& f, const QuickExpr& condition) noexcept {
+  uint8_t* e = f.TopEntry(tok::Do);
+  QuickNumber v;
+  if (e == nullptr || !RunQuickNumber(condition, f, &v)) return kQuickFallback;
+  if (v.d == 0.0) {  // NaN counts as true
+    f.pos = QuickEnd(condition);
+    f.tokenStart = QuickTokenStart(condition);
+    f.Pop();
+    return kOk;
+  }
+  SetPosition(f, LoadPtr(e + kDoLine), LoadPtr(e + kDoPos));
+  TraceEcho(f);
+  return kOk;
+}
+
 ErrNo StmtExit(ExecFrame& f) noexcept {
   Token t;
   if (ReadToken(f, t) != kind::Keyword) return kErrSyntax;

@@ -189,6 +189,14 @@ class Decoder {
         return Finish(Form::Elseif, code);
       case tok::Then:  // what is left of a block If whose condition held
         return Finish(Form::Skip, code);
+      case tok::Do:
+        return Finish(Form::Do, code);
+      case tok::Loop: {
+        const uint8_t* p = SkipSpacing(s_.pos);
+        if (!IsKeywordAt(p, tok::While)) return false;
+        q_.value = Expression(p + 2);
+        return q_.value != nullptr && Finish(Form::LoopWhile, code);
+      }
       case tok::Select:
         return Select();
       case tok::Case:
@@ -496,6 +504,14 @@ ErrNo RunElseif(const QuickStmt& q, ExecFrame& f) noexcept {
   return StmtElseif(f);
 }
 
+ErrNo RunDo(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  return StmtDo(f);
+}
+
+ErrNo RunLoopWhile(const QuickStmt& q, ExecFrame& f) noexcept { return QuickLoopWhile(f, *q.value); }
+
 ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickAppend& a = q.append;
   const char* add = a.text;
@@ -553,8 +569,10 @@ constexpr QuickRunner kRunners[] = {
     RunEndIf,          // EndIf
     RunElse,           // Else
     RunElseif,         // Elseif
+    RunDo,             // Do
+    RunLoopWhile,      // LoopWhile
 };
-static_assert(std::size(kRunners) == static_cast<size_t>(Form::Elseif) + 1, "one runner per form");
+static_assert(std::size(kRunners) == static_cast<size_t>(Form::LoopWhile) + 1, "one runner per form");
 
 }  // namespace
 

@@ -61,6 +61,8 @@ enum class Form : uint8_t {
   EndIf,             // End If
   Else,              // Else
   Elseif,            // Elseif condition Then
+  Do,                // Do
+  LoopWhile,         // Loop While condition
 };
 
 // What an AppendText form appends.
@@ -143,6 +145,11 @@ struct QuickStmt {
 // its "Then" (true) or at the Elseif, Else or EndIf found for it (false).
 [[nodiscard]] ErrNo QuickBlockIf(ExecFrame& f, bool truth, const uint8_t* after, const uint8_t* afterStart,
                                  uint8_t* falseLine, const uint8_t* falsePos) noexcept;
+
+// Loop While with its condition decoded: back to the Do, or out of the
+// loop; kQuickFallback without a Do or where the condition needs the
+// general evaluation.
+[[nodiscard]] ErrNo QuickLoopWhile(ExecFrame& f, const QuickExpr& condition) noexcept;
 
 // Gosub to a line record, returning to the frame's current position.
 [[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;

@@ -463,6 +463,24 @@ TEST_F(DecodedFormsTest, BlockIfFormsTakeTheBranchesOfTheGeneralIf) {
   EXPECT_EQ(Runs("*B", std::string(kSetup) + " : C# = 3", [&] { return Ints({"R&"}); }), Outcomes(3, "err:128 in 20"));
 }
 
+// Do ... Loop While: the loop runs while its condition holds (NaN holds),
+// Exit Do leaves it, and a Loop with no Do is error 136 from the general Loop.
+TEST_F(DecodedFormsTest, DoLoopFormsRepeatLikeTheGeneralLoop) {
+  Program({"10 *D", "20 Do : I& = I& + 1 : If I& = X& Then Exit Do", "30 Loop While (I& < 5) - C#",
+           "40 Do", "50   J& = J& + 1", "60 Loop While J& < I&", "70 Return"});
+  const struct { const char* reset; const char* result; } cases[] = {
+      {"X& = 0 : C# = 0", "I&5,J&5"}, {"X& = 3 : C# = 0", "I&3,J&3"}, {"X& = 9 : C# = NAN#", "I&9,J&9"},
+      {"X& = 1 : C# = 1", "I&1,J&1"},
+  };
+  for (const auto& c : cases) {
+    const std::string reset = std::string(kSetup) + " : I& = 0 : J& = 0 : " + c.reset;
+    EXPECT_EQ(Runs("*D", reset, [&] { return Ints({"I&", "J&"}); }), Outcomes(3, c.result)) << c.reset;
+  }
+  ASSERT_EQ(Direct("40"), kOk);
+  EXPECT_EQ(Runs("*D", std::string(kSetup) + " : I& = 0 : J& = 0 : X& = 2 : C# = 0", [&] { return Ints({"I&"}); }),
+            Outcomes(3, "err:136 in 60"));
+}
+
 // A text grown in place by X$ = X$ + term, and Len of a text variable in a
 // decoded expression, against the general path; the forms leave every other
 // shape (a text added to itself, a longer sum) to it.
