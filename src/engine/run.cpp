@@ -305,8 +305,10 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
           break;
         }
         if (*f.pos == ':') f.tokenStart = f.pos++;
+        // A thread waiting for the lock is handed it here; the next form is
+        // then looked up anew.
+        if (hold.Yielded()) break;
         q = FollowingForm(*q, f);
-        hold.Hold();  // a thread waiting for the lock is handed it here
       }
       if (e == kOk) continue;  // the statement reached has no form
     }

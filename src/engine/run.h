@@ -40,6 +40,14 @@ class RunHold {
       lock_.HandOver();
     }
   }
+  // Between two statements of a run that holds the lock: hands it to a
+  // thread sleeping on it. True when it did, since that thread may have
+  // changed what the run found before (an edit drops every decoded form).
+  bool Yielded() noexcept {
+    if (!lock_.HasSleepers()) [[likely]] return false;
+    lock_.HandOver();
+    return true;
+  }
   void Release() noexcept {
     if (held_) {
       lock_.unlock();
