@@ -349,51 +349,58 @@ bool AsInteger(const Num& n, int32_t* out) noexcept {
 // doubles, so the relations and the sums, differences and quotients of
 // integers need no integer instructions; a product of two integers rounds
 // as the conversion of its exact 64-bit value does.
-inline bool Combine(int op, Num& left, const Num& right) noexcept {
+template <int kOp>
+bool Combine(Num& left, const Num& right) noexcept {
   const bool integers = left.isInt && right.isInt;
   const double a = left.d, b = right.d;
-  switch (op) {
-    case kOpAdd: SetExact(left, a + b, integers); return true;
-    case kOpSubtract: SetExact(left, a - b, integers); return true;
-    case kOpMultiply: SetExact(left, a * b, integers); return true;
-    case kOpLess: SetInt(left, a < b ? -1 : 0); return true;
-    case kOpGreater: SetInt(left, a > b ? -1 : 0); return true;
-    case kOpEqual: SetInt(left, a == b ? -1 : 0); return true;
-    case kOpNotEqual: SetInt(left, a == b ? 0 : -1); return true;  // NaN differs from all
-    case kOpLessEqual: SetInt(left, a <= b ? -1 : 0); return true;
-    case kOpGreaterEqual: SetInt(left, a >= b ? -1 : 0); return true;
-    case kOpDivide: {
-      if (b == 0.0) return false;
-      // The quotient of two integers is whole exactly when the division
-      // leaves no remainder: an inexact one lies closer to its true value
-      // than to any whole number.
-      const double q = a / b;
-      SetExact(left, q, integers && q == std::trunc(q));
-      return true;
+  if constexpr (kOp == kOpAdd) {
+    SetExact(left, a + b, integers);
+  } else if constexpr (kOp == kOpSubtract) {
+    SetExact(left, a - b, integers);
+  } else if constexpr (kOp == kOpMultiply) {
+    SetExact(left, a * b, integers);
+  } else if constexpr (kOp == kOpLess) {
+    SetInt(left, a < b ? -1 : 0);
+  } else if constexpr (kOp == kOpGreater) {
+    SetInt(left, a > b ? -1 : 0);
+  } else if constexpr (kOp == kOpEqual) {
+    SetInt(left, a == b ? -1 : 0);
+  } else if constexpr (kOp == kOpNotEqual) {
+    SetInt(left, a == b ? 0 : -1);  // NaN differs from all
+  } else if constexpr (kOp == kOpLessEqual) {
+    SetInt(left, a <= b ? -1 : 0);
+  } else if constexpr (kOp == kOpGreaterEqual) {
+    SetInt(left, a >= b ? -1 : 0);
+  } else if constexpr (kOp == kOpDivide) {
+    if (b == 0.0) return false;
+    // The quotient of two integers is whole exactly when the division
+    // leaves no remainder: an inexact one lies closer to its true value
+    // than to any whole number.
+    const double q = a / b;
+    SetExact(left, q, integers && q == std::trunc(q));
+  } else if constexpr (kOp == kOpPower) {
+    const double r = std::pow(a, b);
+    if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
+      SetInt(left, r);
+    } else {
+      SetDbl(left, r);
     }
-    case kOpPower: {
-      const double r = std::pow(a, b);
-      if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
-        SetInt(left, r);
-      } else {
-        SetDbl(left, r);
-      }
-      return true;
-    }
-    default: {  // MOD, AND, OR, XOR work on integers
-      int32_t x, y;
-      if (!AsInteger(left, &x) || !AsInteger(right, &y)) return false;
-      switch (op) {
-        case kOpRemainder:
-          if (y == 0) return false;
-          SetInt(left, y == -1 ? 0 : x % y);
-          return true;
-        case kOpAnd: SetInt(left, x & y); return true;
-        case kOpOr: SetInt(left, x | y); return true;
-        default: SetInt(left, x ^ y); return true;  // kOpXor
-      }
+  } else {  // MOD, AND, OR, XOR work on integers
+    int32_t x, y;
+    if (!AsInteger(left, &x) || !AsInteger(right, &y)) return false;
+    if constexpr (kOp == kOpRemainder) {
+      if (y == 0) return false;
+      SetInt(left, y == -1 ? 0 : x % y);
+    } else if constexpr (kOp == kOpAnd) {
+      SetInt(left, x & y);
+    } else if constexpr (kOp == kOpOr) {
+      SetInt(left, x | y);
+    } else {
+      static_assert(kOp == kOpXor, "an operator the table produces");
+      SetInt(left, x ^ y);
     }
   }
+  return true;
 }
 
 // The element of a one-dimensional number array; false where the general
@@ -502,13 +509,13 @@ bool PushStep(const Step& s, Machine& m) noexcept {
 // An operator whose right operand is folded into the step.
 template <int kOp, Op kKind>
 bool WithStep(const Step& s, Machine& m) noexcept {
-  return Combine(kOp, m.top, Load<kKind>(s));
+  return Combine<kOp>(m.top, Load<kKind>(s));
 }
 
 template <int kOp>
 bool BinaryStep(const Step&, Machine& m) noexcept {
   Num& left = *--m.below;
-  if (!Combine(kOp, left, m.top)) return false;
+  if (!Combine<kOp>(left, m.top)) return false;
   Put(m.top, left);
   return true;
 }
@@ -609,7 +616,7 @@ template <int kOp, Op kLeft, Op kRight>
 bool Pair(const QuickExpr& e, QuickNumber* out) noexcept {
   const Step* s = StepsOf(e);
   Put(*out, Load<kLeft>(s[0]));
-  return Combine(kOp, *out, Load<kRight>(s[1]));
+  return Combine<kOp>(*out, Load<kRight>(s[1]));
 }
 
 using PairFn = bool (*)(const QuickExpr& e, QuickNumber* out) noexcept;
