@@ -30,6 +30,7 @@ struct ExecFrame {
   uint32_t stepFlag = 0;                // 1 while single-stepping
   uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
   uint32_t evalDepth = 0;               // operands being evaluated, bounded to protect the stack
+  bool followsLines = false;            // the dispatcher goes on into following lines itself (not in a task)
   QorMacro* macro = nullptr;
   alignas(8) uint8_t stack[kControlStackSize];
   uint8_t* top = stack + kControlStackSize;

@@ -254,6 +254,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
   // Forms run while nothing is traced or stepped. Only a general statement
   // (or a host thread, seen at the next line) turns tracing on.
   bool quick = !Tracing(f) && f.stepMode == 0;
+  f.followsLines = followLines;
   // At the end of a line: true when the run goes on with the next line here,
   // as the run loop would, rather than going back to the run loop.
   const auto nextLine = [&f, &quick, followLines]() noexcept {

@@ -48,6 +48,22 @@ uint8_t* ResolveTarget(QorMacro& m, int k, const Token& t) noexcept {
   return nullptr;
 }
 
+// The first line after record when record and the lines after it hold
+// nothing but label definitions, which a run passes without doing anything;
+// null when record holds more, or no line follows.
+uint8_t* PastLabelLines(uint8_t* record) noexcept {
+  uint8_t* landing = nullptr;
+  for (;;) {
+    const uint8_t* p = SkipSpacing(RecordCode(record));
+    if (*p != code::LabelDef) return landing;
+    while (*p == code::LabelDef) p = SkipSpacing(p + 2 + std::strlen(reinterpret_cast<const char*>(p + 1)));
+    if (*p != code::EndOfLine) return landing;
+    uint8_t* next = record + RecordLength(record);
+    if (RecordLength(next) == 0) return landing;
+    landing = record = next;
+  }
+}
+
 // The decoder: fills q from the statement at s's position; false when the
 // statement has no form.
 class Decoder {
@@ -63,7 +79,9 @@ class Decoder {
       case kind::LabelRef:
       case kind::LineRef:
         q_.target = ResolveTarget(*f_.macro, k, t);
-        return q_.target != nullptr && Finish(Form::Jump, 0);
+        if (q_.target == nullptr) return false;
+        q_.landing = PastLabelLines(q_.target);
+        return Finish(Form::Jump, 0);
       case kind::IntVar:
       case kind::DblVar:
         return Assignment(k, t.cell);
@@ -175,7 +193,9 @@ class Decoder {
       case tok::Gosub: {
         const int k = ReadToken(s_, t);
         q_.target = ResolveTarget(*f_.macro, k, t);
-        return q_.target != nullptr && Finish(code == tok::Goto ? Form::Jump : Form::Gosub, code);
+        if (q_.target == nullptr) return false;
+        q_.landing = PastLabelLines(q_.target);
+        return Finish(code == tok::Goto ? Form::Jump : Form::Gosub, code);
       }
       case tok::Return:
         return Finish(Form::Return, code);
@@ -434,8 +454,18 @@ ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
+// A jump lands past the label-only lines at its target where the
+// dispatcher would run straight through them (they do nothing but end).
+void Land(const QuickStmt& q, ExecFrame& f) noexcept {
+  if (q.landing != nullptr && f.followsLines) {
+    JumpTo(f, q.landing);
+    f.blockContext = 1;
+  }
+}
+
 ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   JumpTo(f, q.target);
+  Land(q, f);
   TraceEcho(f);
   return kOk;
 }
@@ -444,6 +474,7 @@ ErrNo RunGosub(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
   if (ErrNo e = CallRecord(f, q.target); e != kOk) return e;
+  Land(q, f);
   TraceEcho(f);
   return kOk;
 }

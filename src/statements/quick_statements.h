@@ -94,6 +94,7 @@ struct QuickStmt {
   const uint8_t* after;         // the position after the decoded part
   const uint8_t* afterStart;    // and the token start there
   uint8_t* target;              // the line record jumped to
+  uint8_t* landing;             // the line after the target's label-only lines, or null
   const uint8_t* elsePos;       // false If: after its Else; null: the line ends
   const uint8_t* elseStart;
   mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)

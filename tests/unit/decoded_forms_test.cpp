@@ -481,6 +481,19 @@ TEST_F(DecodedFormsTest, DoLoopFormsRepeatLikeTheGeneralLoop) {
             Outcomes(3, "err:136 in 60"));
 }
 
+// Goto and Gosub pass the label-only lines at their target as the run would:
+// a label line that also holds a statement runs it, one with no line after
+// it ends the run, and several label lines in a row are passed together.
+TEST_F(DecodedFormsTest, JumpsLandPastLabelOnlyLines) {
+  Program({"10 *J", "20 If R& < 3 Then R& = R& + 1 : Gosub *A : Goto *J", "30 Goto *Z", "40 *A", "50 *B",
+           "60 S& = S& + 1 : Return", "70 *Y : T& = T& + 1", "80 *Z"});
+  EXPECT_EQ(Runs("*J", std::string(kSetup) + " : R& = 0 : S& = 0 : T& = 0", [&] { return Ints({"R&", "S&", "T&"}); }),
+            Outcomes(3, "R&3,S&3,T&0"));
+  ASSERT_EQ(Direct("30 Goto *Y"), kOk);
+  EXPECT_EQ(Runs("*J", std::string(kSetup) + " : R& = 0 : S& = 0 : T& = 0", [&] { return Ints({"R&", "S&", "T&"}); }),
+            Outcomes(3, "R&3,S&3,T&1"));
+}
+
 // A text grown in place by X$ = X$ + term, and Len of a text variable in a
 // decoded expression, against the general path; the forms leave every other
 // shape (a text added to itself, a longer sum) to it.
