@@ -620,11 +620,18 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   if (loop.site != site) DecodeLoop(*f.macro, site, loop);
   bool finished;
   if (StepDecodedLoop(f, loop, variable, true, &finished)) {
-    SetPosition(f, LoadPtr(e + kForLine), loop.end);
+    uint8_t* const forLine = LoadPtr(e + kForLine);
+    SetPosition(f, forLine, loop.end);
     f.tokenStart = loop.endStart;
     if (finished) return LoopExit(f);
     TraceEcho(f);
-    return loop.endsLine ? kQuickLineEnd : kOk;
+    if (!loop.endsLine) return kOk;
+    // The body starts on the next line: go there as the dispatcher would.
+    uint8_t* const body = forLine + RecordLength(forLine);
+    if (!f.followsLines || RecordLength(body) == 0) return kQuickLineEnd;
+    JumpTo(f, body);
+    f.blockContext = 1;
+    return kOk;
   }
   SetPosition(f, LoadPtr(e + kForLine), site);
   return LoopTest(f, true);
