@@ -2,10 +2,10 @@
 //
 // An expression made only of number constants, number variables, elements
 // of one-dimensional number arrays, the arithmetic, comparison and bit
-// operators and the pure number functions (Abs, Atn, Cos, Exp, Fix, Int,
-// Log, Sin, Sqr, Tan) is compiled the first time a run evaluates it; later
-// evaluations run the steps over a small stack of numbers instead of
-// decoding tokens and building values.
+// operators, the pure number functions (Abs, Atn, Cos, Exp, Fix, Int, Log,
+// Sin, Sqr, Tan) and Len of a text variable is compiled the first time a
+// run evaluates it; later evaluations run the steps over a small stack of
+// numbers instead of decoding tokens and building values.
 //
 // A decoded expression computes exactly what the general evaluator does: the
 // same parse (the two share the operator tables), the same results. It

@@ -1,7 +1,9 @@
 // Statements decoded once into a direct form: assignments to number
-// variables and elements, one-line If, Goto, Gosub, Return, Next and labels.
-// The run loop looks a statement's form up by its place in the code and runs
-// it instead of decoding tokens and dispatching through the statement table.
+// variables and elements, text appends, one-line and block If with Else,
+// Elseif and End If, For/Next, Do/Loop While, Select/Case on numbers, Goto,
+// Gosub, Return, labels and comments. The run loop looks a statement's form
+// up by its place in the code (or takes it from the form before) and runs it
+// instead of decoding tokens and dispatching through the statement table.
 //
 // A form does exactly what the general statement does. Where that would end
 // in an error or takes a rarer path, the form gives kQuickFallback having
