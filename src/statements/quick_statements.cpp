@@ -479,12 +479,6 @@ ErrNo RunGosub(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-ErrNo RunReturn(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return StmtReturn(f);
-}
-
 ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   int32_t start;
@@ -504,41 +498,19 @@ ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
   return QuickCaseRun(f, q.kase);
 }
 
-ErrNo RunEndSelect(const QuickStmt& q, ExecFrame& f) noexcept {
+// A statement whose form is only its word: its own handler runs, with the
+// position after the word as the dispatcher would leave it.
+template <StatementHandler kHandler>
+ErrNo RunHandler(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
-  return StmtEndSelect(f);
+  return kHandler(f);
 }
 
 ErrNo RunBlockIf(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
   return QuickBlockIf(f, v.d != 0.0, q.after, q.afterStart, q.target, q.elsePos);  // NaN counts as true
-}
-
-// End If, Else and Elseif: their statements, without the decoding.
-ErrNo RunEndIf(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return StmtEndIf(f);
-}
-
-ErrNo RunElse(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return StmtElse(f);
-}
-
-ErrNo RunElseif(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return StmtElseif(f);
-}
-
-ErrNo RunDo(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return StmtDo(f);
 }
 
 ErrNo RunLoopWhile(const QuickStmt& q, ExecFrame& f) noexcept { return QuickLoopWhile(f, *q.value); }
@@ -580,28 +552,28 @@ ErrNo RunNext(const QuickStmt& q, ExecFrame& f) noexcept {
 
 // The runner of each form, in the order of Form.
 constexpr QuickRunner kRunners[] = {
-    RunSkip,           // Skip
-    RunSkipLine,       // SkipLine
-    RunAssignInteger,  // AssignInteger
-    RunAssignDouble,   // AssignDouble
-    RunAssignElement,  // AssignIntElement
-    RunAssignElement,  // AssignDblElement
-    RunOneLineIf,      // OneLineIf
-    RunJump,           // Jump
-    RunGosub,          // Gosub
-    RunReturn,         // Return
-    RunNext,           // Next
-    RunFor,            // For
-    RunSelect,         // Select
-    RunCase,           // Case
-    RunEndSelect,      // EndSelect
-    RunAppendText,     // AppendText
-    RunBlockIf,        // BlockIf
-    RunEndIf,          // EndIf
-    RunElse,           // Else
-    RunElseif,         // Elseif
-    RunDo,             // Do
-    RunLoopWhile,      // LoopWhile
+    RunSkip,                    // *LABEL (and the Then left of a block If)
+    RunSkipLine,                // Rem text, ' text
+    RunAssignInteger,           // X& = expression
+    RunAssignDouble,            // X# = expression
+    RunAssignElement,           // X&(subscript) = expression
+    RunAssignElement,           // X#(subscript) = expression
+    RunOneLineIf,               // If condition Then|Goto ... [Else ...]
+    RunJump,                    // Goto target, or a target alone
+    RunGosub,                   // Gosub target
+    RunHandler<StmtReturn>,     // Return
+    RunNext,                    // Next [X&]
+    RunFor,                     // For X& = start To limit [Step step]
+    RunSelect,                  // Select expression
+    RunCase,                    // Case number | Case Else
+    RunHandler<StmtEndSelect>,  // End Select
+    RunAppendText,              // X$ = X$ + "text" | Y$ | Chr$(number)
+    RunBlockIf,                 // If condition Then (ending the statement)
+    RunHandler<StmtEndIf>,      // End If
+    RunHandler<StmtElse>,       // Else
+    RunHandler<StmtElseif>,     // Elseif condition Then
+    RunHandler<StmtDo>,         // Do
+    RunLoopWhile,               // Loop While condition
 };
 static_assert(std::size(kRunners) == static_cast<size_t>(Form::LoopWhile) + 1, "one runner per form");
 
