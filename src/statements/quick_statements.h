@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "engine/errors.h"
 #include "api/qor_macro.h"
+#include "engine/errors.h"
 #include "engine/frame.h"
 #include "engine/quick_table.h"
 
@@ -95,9 +95,10 @@ struct QuickStmt {
   const QuickExpr* subscript;   // the element's subscript
   const uint8_t* after;         // the position after the decoded part
   const uint8_t* afterStart;    // and the token start there
-  uint8_t* target;              // the line record jumped to
+  uint8_t* target;              // the line jumped to; a block If's false branch line
   uint8_t* landing;             // the line after the target's label-only lines, or null
-  const uint8_t* elsePos;       // false If: after its Else; null: the line ends
+  const uint8_t* elsePos;       // false one-line If: after its Else (null: the line
+                                // ends); false block If: the branch's place in target
   const uint8_t* elseStart;
   mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
   QuickCase kase;               // Case; Select keeps its first Case in nextLine/nextPos
@@ -120,7 +121,6 @@ struct QuickStmt {
   if (form == nullptr) [[unlikely]] return DecodeStatementAt(f, site);
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickStmt*>(form);
 }
-
 
 // ---- pieces of the general statements the forms share ----
 
