@@ -421,25 +421,6 @@ bool ReadElementNumber(const Step& s, Num& top) noexcept {
 }
 
 bool CallPure(const Step& s, ExecFrame& f, Num& top) noexcept {
-  // The functions of the math library are called directly: the argument is
-  // a double, and only Sqr and Log have values they refuse.
-  const double x = top.d;
-  switch (s.function + kFunctionFirst) {
-    case 0xC002: SetDbl(top, std::atan(x)); return true;  // Atn
-    case 0xC004: SetDbl(top, std::cos(x)); return true;   // Cos
-    case 0xC00D: SetDbl(top, std::exp(x)); return true;   // Exp
-    case 0xC015:                                          // Log
-      if (!(x > 0.0)) return false;
-      SetDbl(top, std::log(x));
-      return true;
-    case 0xC019: SetDbl(top, std::sin(x)); return true;  // Sin
-    case 0xC01A:                                         // Sqr
-      if (x < 0.0) return false;
-      SetDbl(top, std::sqrt(x));
-      return true;
-    case 0xC01D: SetDbl(top, std::tan(x)); return true;  // Tan
-    default: break;
-  }
   Value args[1];
   if (top.isInt) {
     args[0].SetInteger(top.Int());
@@ -538,6 +519,51 @@ bool NotStep(const Step&, Machine& m) noexcept {
   return true;
 }
 
+// The functions of the math library, called directly: the argument is a
+// double, and only Log and Sqr have values they refuse.
+template <uint16_t kCode>
+bool Math(Num& top) noexcept {
+  const double x = top.d;
+  if constexpr (kCode == 0xC002) {  // Atn
+    SetDbl(top, std::atan(x));
+  } else if constexpr (kCode == 0xC004) {  // Cos
+    SetDbl(top, std::cos(x));
+  } else if constexpr (kCode == 0xC00D) {  // Exp
+    SetDbl(top, std::exp(x));
+  } else if constexpr (kCode == 0xC015) {  // Log
+    if (!(x > 0.0)) return false;
+    SetDbl(top, std::log(x));
+  } else if constexpr (kCode == 0xC019) {  // Sin
+    SetDbl(top, std::sin(x));
+  } else if constexpr (kCode == 0xC01A) {  // Sqr
+    if (x < 0.0) return false;
+    SetDbl(top, std::sqrt(x));
+  } else {
+    static_assert(kCode == 0xC01D, "Tan, the last of them");
+    SetDbl(top, std::tan(x));
+  }
+  return true;
+}
+
+template <uint16_t kCode>
+bool MathStep(const Step&, Machine& m) noexcept {
+  return Math<kCode>(m.top);
+}
+
+// The step of a math library function; null for the other pure functions.
+StepFn MathStepFor(uint16_t code) noexcept {
+  switch (code) {
+    case 0xC002: return MathStep<0xC002>;
+    case 0xC004: return MathStep<0xC004>;
+    case 0xC00D: return MathStep<0xC00D>;
+    case 0xC015: return MathStep<0xC015>;
+    case 0xC019: return MathStep<0xC019>;
+    case 0xC01A: return MathStep<0xC01A>;
+    case 0xC01D: return MathStep<0xC01D>;
+    default: return nullptr;
+  }
+}
+
 bool FunctionStep(const Step& s, Machine& m) noexcept { return CallPure(s, *m.f, m.top); }
 
 bool TextLengthStep(const Step& s, Machine& m) noexcept {
@@ -590,7 +616,10 @@ StepFn FunctionOf(const Step& s) noexcept {
     case Op::Not: return NotStep;
     case Op::Binary: return OperatorFor(s.binary, Op::Binary);
     case Op::BinaryWith: return OperatorFor(s.binary, s.operand);
-    case Op::Function: return FunctionStep;
+    case Op::Function: {
+      const StepFn math = MathStepFor(static_cast<uint16_t>(s.function + kFunctionFirst));
+      return math != nullptr ? math : FunctionStep;
+    }
     case Op::TextLength: return TextLengthStep;
   }
   return nullptr;
@@ -661,10 +690,47 @@ PairFn PairFor(int op, Op left, Op right) noexcept {
   }
 }
 
+// A math library function of a constant or variable, with no step calls.
+template <Op kKind, uint16_t kCode>
+bool MathOf(const QuickExpr& e, QuickNumber* out) noexcept {
+  Put(*out, Load<kKind>(StepsOf(e)[0]));
+  return Math<kCode>(*out);
+}
+
+template <uint16_t kCode>
+PairFn MathOfFor(Op kind) noexcept {
+  switch (kind) {
+    case Op::Integer: return MathOf<Op::Integer, kCode>;
+    case Op::Double: return MathOf<Op::Double, kCode>;
+    case Op::IntVar: return MathOf<Op::IntVar, kCode>;
+    default: return MathOf<Op::DblVar, kCode>;
+  }
+}
+
+// The two-step function of a math library function of a push; null for
+// any other function.
+PairFn MathOfFor(Op kind, uint16_t code) noexcept {
+  switch (code) {
+    case 0xC002: return MathOfFor<0xC002>(kind);
+    case 0xC004: return MathOfFor<0xC004>(kind);
+    case 0xC00D: return MathOfFor<0xC00D>(kind);
+    case 0xC015: return MathOfFor<0xC015>(kind);
+    case 0xC019: return MathOfFor<0xC019>(kind);
+    case 0xC01A: return MathOfFor<0xC01A>(kind);
+    case 0xC01D: return MathOfFor<0xC01D>(kind);
+    default: return nullptr;
+  }
+}
+
 // The shape of a one-step expression, run from the head alone, and of a
-// push with one fused operator.
+// push with one fused operator or one math function.
 void SetShape(QuickExpr& e, const Step* steps) noexcept {
   e.shape = QuickExpr::kSteps;
+  if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::Function) {
+    e.pair = MathOfFor(steps[0].op, static_cast<uint16_t>(steps[1].function + kFunctionFirst));
+    if (e.pair != nullptr) e.shape = QuickExpr::kPair;
+    return;
+  }
   if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::BinaryWith) {
     e.shape = QuickExpr::kPair;
     e.pair = PairFor(steps[1].binary, steps[0].op, steps[1].operand);

@@ -47,7 +47,8 @@ struct QuickExpr {
   const uint8_t* cell;      // kIntVar, kDblVar
   const uint8_t* end;       // where the general evaluation leaves the position
   const uint8_t* tokenStart;
-  // kPair: a function made for the pair's operator and operands.
+  // kPair: a function made for the pair's operator and operands (or for a
+  // math function and its operand).
   bool (*pair)(const QuickExpr& e, QuickNumber* out) noexcept;
 };
 
@@ -81,7 +82,7 @@ struct QuickExpr {
       out->isInt = false;
       out->d = LoadF64(e.cell + 1);
       return true;
-    case QuickExpr::kPair:  // a constant or variable combined with another
+    case QuickExpr::kPair:  // a constant or variable combined with another, or a math function of one
       return e.pair(e, out);
     default:
       return RunQuickSteps(e, f, out);
