@@ -286,10 +286,15 @@ bool PlainLimitAndStep(ExecFrame& f, Value& limit, Value& step) noexcept {
   return true;
 }
 
-// Decodes the limit and step of the loop whose limit expression is at site.
-void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
+// Decodes the limit and step of the loop whose limit expression is at site,
+// on forLine.
+void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& loop) noexcept {
   loop.site = site;
+  loop.directSite = nullptr;
   loop.step = nullptr;
+  loop.direct = QuickLoop::kGeneral;
+  loop.forLine = forLine;
+  loop.bodyLine = nullptr;
   loop.limit = QuickExpressionHeld(m, site);
   if (loop.limit == nullptr) return;
   loop.end = QuickEnd(*loop.limit);
@@ -304,6 +309,39 @@ void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
     loop.endStart = QuickTokenStart(*loop.step);
   }
   loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
+  if (loop.endsLine) {
+    uint8_t* const next = forLine + RecordLength(forLine);
+    if (RecordLength(next) != 0) loop.bodyLine = next;
+  }
+
+  loop.stepBy = 1;
+  if (loop.step != nullptr) {
+    if (loop.step->shape != QuickExpr::kInteger) return;
+    loop.stepBy = loop.step->integer;
+  }
+  loop.upward = loop.stepBy >= 0;
+  const QuickExpr& to = *loop.limit;
+  switch (to.shape) {
+    case QuickExpr::kInteger:
+      loop.direct = QuickLoop::kInteger;
+      loop.limitInteger = to.integer;
+      break;
+    case QuickExpr::kDouble:
+      loop.direct = QuickLoop::kDouble;
+      loop.limitNumber = to.number;
+      break;
+    case QuickExpr::kIntVar:
+      loop.direct = QuickLoop::kIntVar;
+      loop.limitCell = to.cell;
+      break;
+    case QuickExpr::kDblVar:
+      loop.direct = QuickLoop::kDblVar;
+      loop.limitCell = to.cell;
+      break;
+    default:
+      return;
+  }
+  loop.directSite = site;
 }
 
 // The usual loop with its limit (and step) decoded: an integer variable
@@ -336,7 +374,7 @@ void DecodeLoop(QorMacro& m, const uint8_t* site, QuickLoop& loop) noexcept {
                                  bool* finished) noexcept {
   if (offset != 0) return false;
   QuickLoop loop{};
-  DecodeLoop(*f.macro, f.pos, loop);
+  DecodeLoop(*f.macro, f.line, f.pos, loop);
   if (!StepDecodedLoop(f, loop, cell, fromNext, finished)) return false;
   f.pos = loop.end;
   f.tokenStart = loop.endStart;
@@ -606,6 +644,60 @@ ErrNo StmtFor(ExecFrame& f) noexcept {
   return LoopTest(f, false);
 }
 
+ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickLoop& loop = q.loop;
+  uint8_t* const e = f.TopEntry(tok::For);
+  // directSite is null unless the loop is direct. The same limit position
+  // means the same For statement, and a For over an array element keeps the
+  // array's cell there, whose tag is not the integer tag.
+  if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextGeneral(q, f);
+  uint8_t* const variable = LoadPtr(e + kForCell);
+  if ((q.cell != nullptr && variable != q.cell) || variable[0] != kTagInteger) return RunNextGeneral(q, f);
+  // The body is entered anew: a trace a host turned on meanwhile shows the
+  // For line. (Stepping is never on while forms run.)
+  if ((f.macro->reportMode & 15) == kReportTrace) return RunNextGeneral(q, f);
+  if (loop.endsLine && (loop.bodyLine == nullptr || !f.followsLines)) return RunNextGeneral(q, f);
+
+  const int64_t next = int64_t{static_cast<int32_t>(LoadU32(variable + 1))} + loop.stepBy;
+  if (next < INT32_MIN || next > INT32_MAX) return RunNextGeneral(q, f);
+  double limit;
+  switch (loop.direct) {
+    case QuickLoop::kInteger:
+      limit = loop.limitInteger;
+      break;
+    case QuickLoop::kIntVar:
+      limit = static_cast<int32_t>(LoadU32(loop.limitCell + 1));
+      break;
+    case QuickLoop::kDouble:
+      limit = loop.limitNumber;
+      break;
+    default:
+      limit = LoadF64(loop.limitCell + 1);
+      break;
+  }
+  StoreU32(variable + 1, static_cast<uint32_t>(static_cast<int32_t>(next)));
+  uint8_t* nextLine = LoadPtr(e + kForNextLine);
+  if (nextLine == nullptr) {
+    // Where the first NEXT that runs ends is where the loop exit continues.
+    nextLine = f.line;
+    StorePtr(e + kForNextLine, nextLine);
+    StorePtr(e + kForNextPos, q.after);
+  }
+  const double c = static_cast<double>(next);
+  if (loop.upward ? c > limit : c < limit) {
+    SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
+    f.tokenStart = loop.endStart;
+    f.Pop();
+  } else if (loop.endsLine) {
+    JumpTo(f, loop.bodyLine);
+    f.blockContext = 1;
+  } else {
+    SetPosition(f, loop.forLine, loop.end);
+    f.tokenStart = loop.endStart;
+  }
+  return kOk;
+}
+
 ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   uint8_t* e = f.TopEntry(tok::For);
   if (e == nullptr || LoadU32(e + kForOffset) != 0) return kQuickFallback;
@@ -617,23 +709,22 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
     StorePtr(e + kForNextPos, f.pos);
   }
   const uint8_t* const site = LoadPtr(e + kForLimit);
-  if (loop.site != site) DecodeLoop(*f.macro, site, loop);
+  uint8_t* const forLine = LoadPtr(e + kForLine);
+  if (loop.site != site) DecodeLoop(*f.macro, forLine, site, loop);
   bool finished;
   if (StepDecodedLoop(f, loop, variable, true, &finished)) {
-    uint8_t* const forLine = LoadPtr(e + kForLine);
     SetPosition(f, forLine, loop.end);
     f.tokenStart = loop.endStart;
     if (finished) return LoopExit(f);
     TraceEcho(f);
     if (!loop.endsLine) return kOk;
     // The body starts on the next line: go there as the dispatcher would.
-    uint8_t* const body = forLine + RecordLength(forLine);
-    if (!f.followsLines || RecordLength(body) == 0) return kQuickLineEnd;
-    JumpTo(f, body);
+    if (!f.followsLines || loop.bodyLine == nullptr) return kQuickLineEnd;
+    JumpTo(f, loop.bodyLine);
     f.blockContext = 1;
     return kOk;
   }
-  SetPosition(f, LoadPtr(e + kForLine), site);
+  SetPosition(f, forLine, site);
   return LoopTest(f, true);
 }
 

@@ -544,11 +544,15 @@ ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
-ErrNo RunNext(const QuickStmt& q, ExecFrame& f) noexcept {
+}  // namespace
+
+ErrNo RunNextGeneral(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
   return QuickNext(f, q.cell, q.loop);
 }
+
+namespace {
 
 // The runner of each form, in the order of Form.
 constexpr QuickRunner kRunners[] = {
@@ -562,7 +566,7 @@ constexpr QuickRunner kRunners[] = {
     RunJump,                    // Goto target, or a target alone
     RunGosub,                   // Gosub target
     RunHandler<StmtReturn>,     // Return
-    RunNext,                    // Next [X&]
+    RunNextForm,                // Next [X&]
     RunFor,                     // For X& = start To limit [Step step]
     RunSelect,                  // Select expression
     RunCase,                    // Case number | Case Else

@@ -40,6 +40,18 @@ struct QuickLoop {
   const uint8_t* end;
   const uint8_t* endStart;
   bool endsLine;  // nothing but spacing follows the limit (and step)
+  // The usual loop, stepped directly: a constant integer step, and a limit
+  // that is a constant or a number variable.
+  enum Limit : uint8_t { kGeneral, kInteger, kIntVar, kDouble, kDblVar };
+  Limit direct;
+  const uint8_t* directSite;  // site when direct, else null
+  bool upward;             // step >= 0: the loop ends above the limit
+  int32_t stepBy;
+  int32_t limitInteger;    // kInteger
+  double limitNumber;      // kDouble
+  const uint8_t* limitCell;  // kIntVar, kDblVar
+  uint8_t* forLine;        // the line of the For
+  uint8_t* bodyLine;       // the body starts on this line (endsLine), or null
 };
 
 enum class Form : uint8_t {
@@ -131,6 +143,11 @@ struct QuickStmt {
 // Next with the position after its variable (cell, or null for none):
 // kQuickFallback when the innermost loop is not one over that variable.
 [[nodiscard]] ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept;
+
+// Runs a Next form: directly for a loop whose limit and step are decoded as
+// direct (see QuickLoop), else through RunNextGeneral.
+[[nodiscard]] ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo RunNextGeneral(const QuickStmt& q, ExecFrame& f) noexcept;
 
 // For over an integer variable whose start value is known: stores it, opens
 // the loop with its limit expression at limit (just after To) and tests it.

@@ -307,7 +307,12 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
            "280 *F19 : For A&(1) = 1 To 3 : S& = S& * 10 + A&(1) : Next A&(1) : I& = A&(1) : Return",
            "290 *F20 : For I& = 1 To 2 : For J& = 1 To 2 : Next I& : Return",
            "300 *F21 : T$ = \"abc\" : For I& = 1 To Len(T$) : N& = N& + 1 : Next : Return",
-           "310 *F22 : For I& = 1 To 2 : N& = N& + 1 : Rem N& = 9 : N& = 9", "311 ' Next", "312 Next : Return"});
+           "310 *F22 : For I& = 1 To 2 : N& = N& + 1 : Rem N& = 9 : N& = 9", "311 ' Next", "312 Next : Return",
+           "320 *F23 : For I& = 1 To 3", "321 S& = S& * 10 + I&", "322 Next I&", "323 Return",
+           "330 *F24 : L# = 2.5 : For I& = 1 To L# : L# = 4 : S& = S& * 10 + I& : Next : Return",
+           "340 *F25 : L& = 1 : For I& = 6 To L& Step -2 : S& = S& * 10 + I& : L& = 3 : Next : Return",
+           "350 *F26 : For I& = 3 To 3 : N& = N& + 1 : Next : N& = N& * 10 : Return",
+           "360 *F27 : For I& = -2147483647 To -2147483648 Step -1 : N& = N& + 1 : Next : Return"});
   const struct { const char* label; const char* result; } cases[] = {
       {"*F1", "S&123,I&4,N&0"}, {"*F2", "S&531,I&-1,N&0"}, {"*F3", "S&12,I&3,N&0"},
       {"*F4", "S&23,I&4,N&0"}, {"*F5", "S&-210,I&1,N&0"}, {"*F6", "S&309,I&-3,N&0"},
@@ -316,7 +321,9 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
       {"*F13", "S&0,I&1,N&1"}, {"*F14", "S&123123,I&4,N&2"}, {"*F15", "S&1256,I&7,N&0"},
       {"*F16", "S&0,I&3,N&1"}, {"*F17", "err:6 in 260"}, {"*F18", "S&0,I&25,N&4"},
       {"*F19", "S&123,I&4,N&0"}, {"*F20", "err:1 in 290"},
-      {"*F21", "S&0,I&4,N&3"}, {"*F22", "S&0,I&3,N&2"},
+      {"*F21", "S&0,I&4,N&3"}, {"*F22", "S&0,I&3,N&2"}, {"*F23", "S&123,I&4,N&0"},
+      {"*F24", "S&1234,I&5,N&0"}, {"*F25", "S&64,I&2,N&0"}, {"*F26", "S&0,I&4,N&10"},
+      {"*F27", "err:6 in 360"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Runs(c.label, "S& = 0 : I& = 0 : N& = 0 : J& = 0", [&] { return Ints({"S&", "I&", "N&"}); }),
