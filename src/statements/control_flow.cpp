@@ -644,37 +644,46 @@ ErrNo StmtFor(ExecFrame& f) noexcept {
   return LoopTest(f, false);
 }
 
-ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
+namespace {
+
+// The limit of a direct loop (see QuickLoop).
+template <QuickLoop::Limit kLimit>
+double DirectLimit(const QuickLoop& loop) noexcept {
+  if constexpr (kLimit == QuickLoop::kInteger) return loop.limitInteger;
+  if constexpr (kLimit == QuickLoop::kIntVar) return static_cast<int32_t>(LoadU32(loop.limitCell + 1));
+  if constexpr (kLimit == QuickLoop::kDouble) return loop.limitNumber;
+  if constexpr (kLimit == QuickLoop::kDblVar) return LoadF64(loop.limitCell + 1);
+}
+
+double DirectLimit(const QuickLoop& loop) noexcept {
+  switch (loop.direct) {
+    case QuickLoop::kInteger: return DirectLimit<QuickLoop::kInteger>(loop);
+    case QuickLoop::kIntVar: return DirectLimit<QuickLoop::kIntVar>(loop);
+    case QuickLoop::kDouble: return DirectLimit<QuickLoop::kDouble>(loop);
+    default: return DirectLimit<QuickLoop::kDblVar>(loop);
+  }
+}
+
+// The Next of a direct loop, made for the kind of its limit and for where
+// its body starts: on the next line (kToBody) or after the For on its line.
+template <QuickLoop::Limit kLimit, bool kToBody>
+ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
   uint8_t* const e = f.TopEntry(tok::For);
-  // directSite is null unless the loop is direct. The same limit position
-  // means the same For statement, and a For over an array element keeps the
-  // array's cell there, whose tag is not the integer tag.
-  if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextGeneral(q, f);
+  // The same limit position means the same For statement (loop.direct
+  // holds), and a For over an array element keeps the array's cell, whose
+  // tag is not the integer tag.
+  if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextForm(q, f);
   uint8_t* const variable = LoadPtr(e + kForCell);
-  if ((q.cell != nullptr && variable != q.cell) || variable[0] != kTagInteger) return RunNextGeneral(q, f);
+  if ((q.cell != nullptr && variable != q.cell) || variable[0] != kTagInteger) return RunNextForm(q, f);
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
-  if ((f.macro->reportMode & 15) == kReportTrace) return RunNextGeneral(q, f);
-  if (loop.endsLine && (loop.bodyLine == nullptr || !f.followsLines)) return RunNextGeneral(q, f);
+  if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
+  if (kToBody && !f.followsLines) return RunNextForm(q, f);
 
   const int64_t next = int64_t{static_cast<int32_t>(LoadU32(variable + 1))} + loop.stepBy;
-  if (next < INT32_MIN || next > INT32_MAX) return RunNextGeneral(q, f);
-  double limit;
-  switch (loop.direct) {
-    case QuickLoop::kInteger:
-      limit = loop.limitInteger;
-      break;
-    case QuickLoop::kIntVar:
-      limit = static_cast<int32_t>(LoadU32(loop.limitCell + 1));
-      break;
-    case QuickLoop::kDouble:
-      limit = loop.limitNumber;
-      break;
-    default:
-      limit = LoadF64(loop.limitCell + 1);
-      break;
-  }
+  if (next < INT32_MIN || next > INT32_MAX) return RunNextForm(q, f);
+  const double limit = DirectLimit<kLimit>(loop);
   StoreU32(variable + 1, static_cast<uint32_t>(static_cast<int32_t>(next)));
   uint8_t* nextLine = LoadPtr(e + kForNextLine);
   if (nextLine == nullptr) {
@@ -684,11 +693,11 @@ ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
     StorePtr(e + kForNextPos, q.after);
   }
   const double c = static_cast<double>(next);
-  if (loop.upward ? c > limit : c < limit) {
+  if (loop.upward ? c > limit : c < limit) [[unlikely]] {
     SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
     f.tokenStart = loop.endStart;
-    f.Pop();
-  } else if (loop.endsLine) {
+    f.top = e + kForSize;  // the entry on top, which owns nothing
+  } else if (kToBody) {
     JumpTo(f, loop.bodyLine);
     f.blockContext = 1;
   } else {
@@ -696,6 +705,34 @@ ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
     f.tokenStart = loop.endStart;
   }
   return kOk;
+}
+
+template <bool kToBody>
+QuickRunner DirectNextFor(QuickLoop::Limit limit) noexcept {
+  switch (limit) {
+    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody>;
+    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody>;
+    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody>;
+    default: return RunDirectNext<QuickLoop::kDblVar, kToBody>;
+  }
+}
+
+}  // namespace
+
+// Once a Next form has decoded its loop it runs through the runner made for
+// that loop; another loop reaching the form (a Next shared by several For
+// statements) brings it back here.
+ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
+  f.pos = q.after;
+  f.tokenStart = q.afterStart;
+  const ErrNo e = QuickNext(f, q.cell, q.loop);
+  const QuickLoop& loop = q.loop;
+  if (loop.directSite == nullptr || (loop.endsLine && loop.bodyLine == nullptr)) {
+    q.run = RunNextForm;
+  } else {
+    q.run = loop.endsLine ? DirectNextFor<true>(loop.direct) : DirectNextFor<false>(loop.direct);
+  }
+  return e;
 }
 
 ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
@@ -728,7 +765,12 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
   return LoopTest(f, true);
 }
 
-ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit) noexcept {
+ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit, QuickLoop& loop) noexcept {
+  if (loop.site != limit) DecodeLoop(*f.macro, f.line, limit, loop);
+  // A loop that runs no pass leaves by the general test, which finds its Next.
+  const bool direct = loop.directSite != nullptr;
+  const double to = direct ? DirectLimit(loop) : 0.0;
+  const bool entered = direct && (loop.upward ? start <= to : start >= to);
   StoreU32(cell + 1, static_cast<uint32_t>(start));
   uint8_t* e = f.Push(tok::For, kForSize);
   if (e == nullptr) return kErrInternal;
@@ -736,6 +778,11 @@ ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit)
   StoreU32(e + kForOffset, 0);
   StorePtr(e + kForLine, f.line);
   StorePtr(e + kForLimit, limit);
+  if (entered) {
+    f.pos = loop.end;
+    f.tokenStart = loop.endStart;
+    return kOk;
+  }
   f.pos = limit;
   f.tokenStart = limit - 2;
   return LoopTest(f, false);

@@ -9,6 +9,8 @@
 // (The Gosub entry's layout is in procedures.h.)
 #include "statements/procedures.h"
 
+#include <cassert>
+
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
 #include "engine/run.h"
@@ -123,9 +125,37 @@ ErrNo CallLabel(ExecFrame& f, const char* label, size_t len) noexcept {
   return EnterRoutine(f, record, c);
 }
 
-ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept {
-  const Caller c = EnterCall(f);
-  return EnterRoutine(f, record, c);
+ErrNo RunGosubForm(const QuickStmt& q, ExecFrame& f) noexcept {
+  // Forms run only with stepping off, so the caller has no stepping to keep.
+  assert(f.stepFlag == 0 && f.stepMode == 0);
+  uint8_t* e = f.Push(tok::Gosub, kGosubSize);
+  if (e == nullptr) return kQuickFallback;  // the general Gosub reports the full stack
+  StorePtr(e + kGosubLine, f.line);
+  StorePtr(e + kGosubPos, q.after);
+  StoreU32(e + kGosubBlock, f.blockContext);
+  JumpTo(f, q.landing != nullptr && f.followsLines ? q.landing : q.target);
+  f.blockContext = 1;
+  TraceEcho(f);
+  return kOk;
+}
+
+ErrNo RunReturnForm(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::Gosub);
+  if (e == nullptr || LoadU16(e - 2) != kGosubSize) {
+    f.pos = q.after;
+    f.tokenStart = q.afterStart;
+    return StmtReturn(f);
+  }
+  assert(f.stepFlag == 0 && f.stepMode == 0);
+  f.line = LoadPtr(e + kGosubLine);
+  const uint8_t* pos = LoadPtr(e + kGosubPos);
+  f.pos = pos;
+  f.tokenStart = pos;
+  f.blockContext = LoadU32(e + kGosubBlock);
+  f.top = e + kGosubSize;
+  // A Gosub that ended its line: the run goes on with the next line.
+  while (*pos >= 0x01 && *pos <= code::MaxSpaceRun) ++pos;
+  return *pos == code::EndOfLine ? kQuickLineEnd : kOk;
 }
 
 ErrNo JumpToTarget(ExecFrame& f, int k, const Token& t) noexcept {

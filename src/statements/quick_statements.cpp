@@ -470,20 +470,11 @@ ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-ErrNo RunGosub(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  if (ErrNo e = CallRecord(f, q.target); e != kOk) return e;
-  Land(q, f);
-  TraceEcho(f);
-  return kOk;
-}
-
 ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   int32_t start;
   if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &start)) return kQuickFallback;
-  return QuickFor(f, q.cell, start, q.after);
+  return QuickFor(f, q.cell, start, q.after, q.loop);
 }
 
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
@@ -544,16 +535,6 @@ ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
-}  // namespace
-
-ErrNo RunNextGeneral(const QuickStmt& q, ExecFrame& f) noexcept {
-  f.pos = q.after;
-  f.tokenStart = q.afterStart;
-  return QuickNext(f, q.cell, q.loop);
-}
-
-namespace {
-
 // The runner of each form, in the order of Form.
 constexpr QuickRunner kRunners[] = {
     RunSkip,                    // *LABEL (and the Then left of a block If)
@@ -564,8 +545,8 @@ constexpr QuickRunner kRunners[] = {
     RunAssignElement,           // X#(subscript) = expression
     RunOneLineIf,               // If condition Then|Goto ... [Else ...]
     RunJump,                    // Goto target, or a target alone
-    RunGosub,                   // Gosub target
-    RunHandler<StmtReturn>,     // Return
+    RunGosubForm,               // Gosub target
+    RunReturnForm,              // Return
     RunNextForm,                // Next [X&]
     RunFor,                     // For X& = start To limit [Step step]
     RunSelect,                  // Select expression

@@ -99,7 +99,7 @@ struct QuickCase {
 };
 
 struct QuickStmt {
-  QuickRunner run;              // runs the form
+  mutable QuickRunner run;      // runs the form (a Next form chooses its own)
   Form form;
   uint16_t keyword;             // the statement's word, 0 for none
   uint8_t* cell;                // the variable assigned or stepped
@@ -112,7 +112,7 @@ struct QuickStmt {
   const uint8_t* elsePos;       // false one-line If: after its Else (null: the line
                                 // ends); false block If: the branch's place in target
   const uint8_t* elseStart;
-  mutable QuickLoop loop;       // Next: the loop it stepped last (under the object lock)
+  mutable QuickLoop loop;       // Next: the loop it stepped last; For: its own (under the object lock)
   QuickCase kase;               // Case; Select keeps its first Case in nextLine/nextPos
   QuickAppend append;           // AppendText; Chr$'s number is in value
   bool endsLine;                // nothing but spacing follows the decoded part
@@ -144,14 +144,15 @@ struct QuickStmt {
 // kQuickFallback when the innermost loop is not one over that variable.
 [[nodiscard]] ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept;
 
-// Runs a Next form: directly for a loop whose limit and step are decoded as
-// direct (see QuickLoop), else through RunNextGeneral.
+// Runs a Next form. Once it knows its loop, a Next form of a direct loop
+// (see QuickLoop) switches to a runner made for that loop's shape.
 [[nodiscard]] ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept;
-[[nodiscard]] ErrNo RunNextGeneral(const QuickStmt& q, ExecFrame& f) noexcept;
 
 // For over an integer variable whose start value is known: stores it, opens
-// the loop with its limit expression at limit (just after To) and tests it.
-[[nodiscard]] ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit) noexcept;
+// the loop with its limit expression at limit (just after To) and tests it;
+// loop keeps what is decoded of the limit and step.
+[[nodiscard]] ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit,
+                             QuickLoop& loop) noexcept;
 
 // Select with a number selector: opens the block and goes to the first Case
 // (at line, pos, the place its block search finds).
@@ -171,8 +172,10 @@ struct QuickStmt {
 // general evaluation.
 [[nodiscard]] ErrNo QuickLoopWhile(ExecFrame& f, const QuickExpr& condition) noexcept;
 
-// Gosub to a line record, returning to the frame's current position.
-[[nodiscard]] ErrNo CallRecord(ExecFrame& f, uint8_t* record) noexcept;
+// Run the Gosub and Return forms: the usual call and return directly, the
+// rest through the general statements.
+[[nodiscard]] ErrNo RunGosubForm(const QuickStmt& q, ExecFrame& f) noexcept;
+[[nodiscard]] ErrNo RunReturnForm(const QuickStmt& q, ExecFrame& f) noexcept;
 
 // The form at the place the last run of q left off, remembered in q.
 [[nodiscard]] inline const QuickStmt* FollowingForm(const QuickStmt& q, ExecFrame& f) noexcept {
