@@ -292,20 +292,26 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
         e = q->run(*q, f);
         // Forms never edit the program, so they all stay valid here.
         assert(m.program.generation == generation);
-        if (e == kQuickLineEnd) {
-          while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
-          f.tokenStart = f.pos;
+        if (e != kOk) [[unlikely]] {
+          if (e == kQuickLineEnd) {
+            while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
+            f.tokenStart = f.pos;
+          } else if (e != kSkipLine) {
+            statement = q->keyword;
+            if (e == kQuickFallback) {
+              f.pos = start;
+              f.tokenStart = start;
+            }
+            break;
+          }
           if (!nextLine()) return kOk;
           e = kOk;
-        } else if (e != kOk) {
-          statement = q->keyword;
-          if (e == kQuickFallback) {
-            f.pos = start;
-            f.tokenStart = start;
-          }
-          break;
+        } else if (const uint8_t c = *f.pos; c == ':') {
+          f.tokenStart = f.pos++;
+        } else if (c == code::EndOfLine) {
+          f.tokenStart = f.pos;
+          if (!nextLine()) return kOk;
         }
-        if (*f.pos == ':') f.tokenStart = f.pos++;
         // A thread waiting for the lock is handed it here; the next form is
         // then looked up anew.
         if (hold.Yielded()) break;

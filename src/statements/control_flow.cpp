@@ -320,6 +320,7 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
     loop.stepBy = loop.step->integer;
   }
   loop.upward = loop.stepBy >= 0;
+  loop.lastBeforeStep = loop.upward ? INT32_MAX - loop.stepBy : INT32_MIN - loop.stepBy;
   const QuickExpr& to = *loop.limit;
   switch (to.shape) {
     case QuickExpr::kInteger:
@@ -666,7 +667,7 @@ double DirectLimit(const QuickLoop& loop) noexcept {
 
 // The Next of a direct loop, made for the kind of its limit and for where
 // its body starts: on the next line (kToBody) or after the For on its line.
-template <QuickLoop::Limit kLimit, bool kToBody>
+template <QuickLoop::Limit kLimit, bool kToBody, bool kUpward>
 ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
   uint8_t* const e = f.TopEntry(tok::For);
@@ -681,10 +682,12 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
   if (kToBody && !f.followsLines) return RunNextForm(q, f);
 
-  const int64_t next = int64_t{static_cast<int32_t>(LoadU32(variable + 1))} + loop.stepBy;
-  if (next < INT32_MIN || next > INT32_MAX) return RunNextForm(q, f);
+  // A sum out of range goes the general way, which reports it.
+  const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
+  if (kUpward ? current > loop.lastBeforeStep : current < loop.lastBeforeStep) return RunNextForm(q, f);
+  const int32_t next = current + loop.stepBy;
   const double limit = DirectLimit<kLimit>(loop);
-  StoreU32(variable + 1, static_cast<uint32_t>(static_cast<int32_t>(next)));
+  StoreU32(variable + 1, static_cast<uint32_t>(next));
   uint8_t* nextLine = LoadPtr(e + kForNextLine);
   if (nextLine == nullptr) {
     // Where the first NEXT that runs ends is where the loop exit continues.
@@ -693,7 +696,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
     StorePtr(e + kForNextPos, q.after);
   }
   const double c = static_cast<double>(next);
-  if (loop.upward ? c > limit : c < limit) [[unlikely]] {
+  if (kUpward ? c > limit : c < limit) [[unlikely]] {
     SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
     f.tokenStart = loop.endStart;
     f.top = e + kForSize;  // the entry on top, which owns nothing
@@ -707,14 +710,19 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-template <bool kToBody>
+template <bool kToBody, bool kUpward>
 QuickRunner DirectNextFor(QuickLoop::Limit limit) noexcept {
   switch (limit) {
-    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody>;
-    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody>;
-    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody>;
-    default: return RunDirectNext<QuickLoop::kDblVar, kToBody>;
+    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody, kUpward>;
+    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody, kUpward>;
+    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody, kUpward>;
+    default: return RunDirectNext<QuickLoop::kDblVar, kToBody, kUpward>;
   }
+}
+
+QuickRunner DirectNextFor(const QuickLoop& loop) noexcept {
+  if (loop.endsLine) return loop.upward ? DirectNextFor<true, true>(loop.direct) : DirectNextFor<true, false>(loop.direct);
+  return loop.upward ? DirectNextFor<false, true>(loop.direct) : DirectNextFor<false, false>(loop.direct);
 }
 
 }  // namespace
@@ -730,7 +738,7 @@ ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
   if (loop.directSite == nullptr || (loop.endsLine && loop.bodyLine == nullptr)) {
     q.run = RunNextForm;
   } else {
-    q.run = loop.endsLine ? DirectNextFor<true>(loop.direct) : DirectNextFor<false>(loop.direct);
+    q.run = DirectNextFor(loop);
   }
   return e;
 }

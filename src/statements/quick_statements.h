@@ -47,6 +47,7 @@ struct QuickLoop {
   const uint8_t* directSite;  // site when direct, else null
   bool upward;             // step >= 0: the loop ends above the limit
   int32_t stepBy;
+  int32_t lastBeforeStep;  // the farthest value the step does not carry out of range
   int32_t limitInteger;    // kInteger
   double limitNumber;      // kDouble
   const uint8_t* limitCell;  // kIntVar, kDblVar
