@@ -194,7 +194,7 @@ ErrNo CombineNumbers(int op, Value& left, Value& right) noexcept {
   const bool integers = left.type == kInteger && right.type == kInteger;
   switch (op) {
     case kOpPower: {
-      const double r = std::pow(AsDouble(left), AsDouble(right));
+      const double r = Power(AsDouble(left), AsDouble(right));
       if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
         left.SetInteger(static_cast<int32_t>(r));
       } else {

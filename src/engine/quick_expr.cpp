@@ -379,7 +379,7 @@ bool Combine(Num& left, const Num& right) noexcept {
     const double q = a / b;
     SetExact(left, q, integers && q == std::trunc(q));
   } else if constexpr (kOp == kOpPower) {
-    const double r = std::pow(a, b);
+    const double r = Power(a, b);
     if (r > -2147483648.5 && r < 2147483647.5 && r == std::trunc(r)) {
       SetInt(left, r);
     } else {

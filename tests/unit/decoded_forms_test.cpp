@@ -98,6 +98,8 @@ TEST_F(DecodedFormsTest, NumbersAtTheEdgesMatchTheGeneralEvaluator) {
       {"2.5 MOD 2", "int:1"}, {"-2.5 MOD 2", "int:-1"}, {"NOT H#", "int:-4"}, {"NOT -H#", "int:2"},
       {"2 ^ 10", "int:1024"}, {"4 ^ 0.5", "int:2"}, {"2 ^ 31", "dbl:2147483648"},
       {"(-2) ^ 31", "int:-2147483648"}, {"2 ^ -1", "dbl:0.5"}, {"-2 ^ 2", "int:-4"},
+      {"(-H#) ^ 2", "dbl:6.25"}, {"1.1 ^ 2 = 1.1 * 1.1", "int:-1"}, {"NAN# ^ 2 = NAN# ^ 2", "int:0"},
+      {"-INF# ^ 2 < -M&", "int:-1"}, {"46341 ^ 2", "dbl:2147488281"},
       {"3 > 2", "int:-1"}, {"2.5 <= 2", "int:0"}, {"M& + 1 > M&", "int:-1"}, {"1 + 2 * 3 = 7", "int:-1"},
       {"NAN# = NAN#", "int:0"}, {"NAN# <> NAN#", "int:-1"}, {"NAN# < 1", "int:0"}, {"NAN# >= NAN#", "int:0"},
       {"INF# > M&", "int:-1"}, {"5 XOR 3 OR 8 AND 12", "int:14"}, {"H# OR 0", "int:3"},
