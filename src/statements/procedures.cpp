@@ -148,14 +148,11 @@ ErrNo RunReturnForm(const QuickStmt& q, ExecFrame& f) noexcept {
   }
   assert(f.stepFlag == 0 && f.stepMode == 0);
   f.line = LoadPtr(e + kGosubLine);
-  const uint8_t* pos = LoadPtr(e + kGosubPos);
-  f.pos = pos;
-  f.tokenStart = pos;
+  f.pos = LoadPtr(e + kGosubPos);
+  f.tokenStart = f.pos;
   f.blockContext = LoadU32(e + kGosubBlock);
   f.top = e + kGosubSize;
-  // A Gosub that ended its line: the run goes on with the next line.
-  while (*pos >= 0x01 && *pos <= code::MaxSpaceRun) ++pos;
-  return *pos == code::EndOfLine ? kQuickLineEnd : kOk;
+  return kOk;
 }
 
 ErrNo JumpToTarget(ExecFrame& f, int k, const Token& t) noexcept {
