@@ -529,5 +529,162 @@ TEST_F(DecodedFormsTest, TextAppendsAndLengthsMatchTheGeneralPath) {
             Outcomes(4, "L&32"));
 }
 
+// Random programs of the shapes the forms cover (assignments, one-line and
+// block Ifs, For/Next with every kind of limit and step, Do/Loop While,
+// Select, Gosub/Return, jumps), each run with the forms and traced, where
+// every statement runs the general way: the variables, or the error and
+// its line, must agree. Loops are bounded by construction: loop variables
+// and guards are assigned only by their own loops.
+class RandomProgram {
+ public:
+  explicit RandomProgram(uint32_t seed) : state_(seed * 2654435761u + 1) {}
+
+  std::vector<std::string> Lines() {
+    lines_.clear();
+    Add("*R");
+    Block(3, 0);
+    Add("Return");
+    Add("*S1");
+    for (int n = Pick(3) + 1; n > 0; --n) Add(Simple(false));
+    Add("Return");
+    Add("*S2 : " + Simple(false) + " : If " + Condition() + " Then Return");
+    Add(Simple(false) + " : Return");
+    std::vector<std::string> numbered;
+    for (size_t k = 0; k < lines_.size(); ++k) numbered.push_back(std::to_string(10 * (k + 1)) + " " + lines_[k]);
+    return numbered;
+  }
+
+ private:
+  uint32_t Next() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
+  }
+  int Pick(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
+  template <size_t N>
+  const char* Of(const char* const (&choices)[N]) { return choices[Pick(N)]; }
+  void Add(const std::string& line) { lines_.push_back(line); }
+
+  std::string Atom() {
+    static const char* const atoms[] = {"A&", "B&", "C&", "D#", "I&", "J&", "0", "1", "2", "3", "7", "-4", "2.5", "1E9"};
+    return Of(atoms);
+  }
+  std::string Expression(int depth) {
+    if (depth == 0 || Pick(3) == 0) return Atom();
+    static const char* const ops[] = {" + ", " - ", " * ", " / ", " MOD ", " ^ ", " = ", " <> ", " < ", " >= ", " AND ", " OR "};
+    static const char* const divisors[] = {"2", "3", "-4", "2.5", "(C& OR 1)"};
+    const char* const op = Of(ops);
+    // Mostly no division by zero, so that most runs go to their end.
+    const bool divides = op[1] == '/' || op[1] == 'M';
+    const std::string e = Expression(depth - 1) + op + (divides ? std::string(Of(divisors)) : Expression(depth - 1));
+    return Pick(4) == 0 ? "(" + e + ")" : e;
+  }
+  std::string Condition() {
+    static const char* const tests[] = {" < ", " > ", " = ", " <> ", " <= "};
+    return Expression(1) + Of(tests) + Expression(1);
+  }
+  std::string Simple(bool calls = true) {
+    static const char* const targets[] = {"A&", "B&", "C&", "D#"};
+    switch (calls ? Pick(6) : 2) {
+      case 0: return "Gosub *S1";
+      case 1: return "Gosub *S2";
+      default: return std::string(Of(targets)) + " = " + Expression(2);
+    }
+  }
+  // A loop variable or guard no other statement assigns.
+  std::string Fresh(const char* stem) { return stem + std::to_string(++fresh_) + "&"; }
+
+  void Block(int statements, int depth) {
+    for (int n = 0; n < statements; ++n) {
+      switch (depth >= 2 ? 0 : Pick(8)) {
+        case 0:
+        case 1:
+          Add(Simple() + (Pick(2) ? " : " + Simple() : ""));
+          break;
+        case 2:
+          Add("If " + Condition() + " Then " + Simple() + (Pick(2) ? " Else " + Simple() : ""));
+          break;
+        case 3: {
+          Add("If " + Condition() + " Then");
+          Block(Pick(2) + 1, depth + 1);
+          if (Pick(2)) {
+            Add("Elseif " + Condition() + " Then");
+            Block(1, depth + 1);
+          }
+          if (Pick(2)) {
+            Add("Else");
+            Block(1, depth + 1);
+          }
+          Add("EndIf");
+          break;
+        }
+        case 4: {
+          // Limits are evaluated at every pass: none grows with the loop.
+          const char* const variable = depth == 0 ? "I&" : "J&";
+          const std::string other = depth == 0 ? "J&" : "I&";
+          const std::string limits[] = {"3", "2.5", "A& MOD 4", "(D# > 2) + 3", other + " MOD 3 + 1", "-1"};
+          static const char* const steps[] = {"", "", " Step 2", " Step -1", " Step -2"};
+          const std::string start = Pick(2) ? "0" : "2";
+          const std::string head = std::string("For ") + variable + " = " + start + " To " + limits[Pick(6)] + Of(steps);
+          if (Pick(3) == 0) {
+            Add(head + " : " + Simple() + " : Next" + (Pick(2) ? std::string(" ") + variable : ""));
+          } else {
+            Add(head);
+            Block(Pick(2) + 1, depth + 1);
+            Add(std::string("Next ") + variable);
+          }
+          break;
+        }
+        case 5: {
+          const std::string guard = Fresh("G");
+          Add(guard + " = 0 : Do");
+          Block(1, depth + 1);
+          Add(guard + " = " + guard + " + 1 : Loop While " + guard + " < 3 AND (" + Condition() + ")");
+          break;
+        }
+        case 6: {
+          Add("Select " + Expression(1) + " MOD 3");
+          for (const char* c : {"Case 0", "Case 1", "Case Else"}) {
+            Add(c);
+            Add(Simple());
+          }
+          Add("End Select");
+          break;
+        }
+        default: {
+          const std::string label = "*F" + std::to_string(++fresh_);
+          Add("If " + Condition() + " Then Goto " + label);
+          Add(Simple());
+          Add(label);
+          break;
+        }
+      }
+    }
+  }
+
+  uint32_t state_;
+  int fresh_ = 0;
+  std::vector<std::string> lines_;
+};
+
+TEST_F(DecodedFormsTest, RandomProgramsRunAlikeWithAndWithoutForms) {
+  for (uint32_t seed = 1; seed <= 1000; ++seed) {
+    ASSERT_EQ(Direct("New"), kOk);
+    const std::vector<std::string> lines = RandomProgram(seed).Lines();
+    std::string listing;
+    for (const std::string& line : lines) {
+      ASSERT_EQ(Direct(line), kOk) << line;
+      listing += line + "\n";
+    }
+    const Outcomes out = Runs("*R", "A& = 5 : B& = -3 : C& = 0 : D# = 1.5 : I& = 0 : J& = 0", [&] {
+      return Ints({"A&", "B&", "C&", "I&", "J&"}) + "," + Number(tag::Dbl, "D#");
+    });
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0], out[2]) << "seed " << seed << "\n" << listing;
+    EXPECT_EQ(out[1], out[2]) << "seed " << seed << "\n" << listing;
+  }
+}
+
 }  // namespace
 }  // namespace msc
