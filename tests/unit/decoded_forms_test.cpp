@@ -567,7 +567,8 @@ class RandomProgram {
   void Add(const std::string& line) { lines_.push_back(line); }
 
   std::string Atom() {
-    static const char* const atoms[] = {"A&", "B&", "C&", "D#", "I&", "J&", "0", "1", "2", "3", "7", "-4", "2.5", "1E9"};
+    static const char* const atoms[] = {"A&", "B&", "C&", "D#", "I&", "J&", "E&(1)", "F#(I& AND 3)", "Len(S$)",
+                                        "0", "1", "2", "3", "7", "-4", "2.5", "1E9"};
     return Of(atoms);
   }
   std::string Expression(int depth) {
@@ -585,10 +586,12 @@ class RandomProgram {
     return Expression(1) + Of(tests) + Expression(1);
   }
   std::string Simple(bool calls = true) {
-    static const char* const targets[] = {"A&", "B&", "C&", "D#"};
-    switch (calls ? Pick(6) : 2) {
+    static const char* const targets[] = {"A&", "B&", "C&", "D#", "E&(I& AND 3)", "F#(J& AND 3)", "E&(2)"};
+    static const char* const texts[] = {"\"x\"", "T$", "Chr$(65 + (A& AND 15))"};
+    switch (calls ? Pick(7) : 2 + Pick(5)) {
       case 0: return "Gosub *S1";
       case 1: return "Gosub *S2";
+      case 2: return std::string("S$ = S$ + ") + Of(texts);
       default: return std::string(Of(targets)) + " = " + Expression(2);
     }
   }
@@ -668,6 +671,10 @@ class RandomProgram {
   std::vector<std::string> lines_;
 };
 
+constexpr char kRandomReset[] =
+    "A& = 5 : B& = -3 : C& = 0 : D# = 1.5 : I& = 0 : J& = 0 : S$ = \"\" : T$ = \"ab\" : Dim E&(3) : Dim F#(3) : "
+    "E&(0) = 0 : E&(1) = 4 : E&(2) = 0 : E&(3) = -1 : F#(0) = 0 : F#(1) = 0.5 : F#(2) = 0 : F#(3) = 0";
+
 TEST_F(DecodedFormsTest, RandomProgramsRunAlikeWithAndWithoutForms) {
   for (uint32_t seed = 1; seed <= 1000; ++seed) {
     ASSERT_EQ(Direct("New"), kOk);
@@ -677,8 +684,14 @@ TEST_F(DecodedFormsTest, RandomProgramsRunAlikeWithAndWithoutForms) {
       ASSERT_EQ(Direct(line), kOk) << line;
       listing += line + "\n";
     }
-    const Outcomes out = Runs("*R", "A& = 5 : B& = -3 : C& = 0 : D# = 1.5 : I& = 0 : J& = 0", [&] {
-      return Ints({"A&", "B&", "C&", "I&", "J&"}) + "," + Number(tag::Dbl, "D#");
+    const Outcomes out = Runs("*R", kRandomReset, [&] {
+      std::string elements;
+      for (const char* e : {"E&(0)", "E&(1)", "E&(2)", "E&(3)", "V! = F#(0) + F#(1) * 3 + F#(2) * 5 + F#(3) * 7"}) {
+        EXPECT_EQ(Direct(std::string(e[0] == 'V' ? "" : "V! = ") + e), kOk);
+        elements += "," + Number(tag::Variant, "V!");
+      }
+      return Ints({"A&", "B&", "C&", "I&", "J&"}) + "," + Number(tag::Dbl, "D#") + elements + "," +
+             test::TextVar(m, tag::Str, "S$");
     });
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0], out[2]) << "seed " << seed << "\n" << listing;
