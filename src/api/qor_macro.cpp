@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "api/config.h"
+#include "engine/active_frames.h"
 
 namespace msc {
 
@@ -33,7 +34,10 @@ void ClearVariables(QorMacro& m, bool keepNames) noexcept {
 }
 
 void ClearProgram(QorMacro& m) noexcept {
+  const ProgramEdit edit{reinterpret_cast<uintptr_t>(m.program.data),
+                         m.program.used > 0 ? static_cast<uint32_t>(m.program.used) : 0, 0, 0, 0, true};
   m.program.Reset();
+  RelocateFrames(m, edit);
   ClearVariables(m, false);
   CloseAllFiles(m);
   m.lastErrorLine = 0;

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "engine/debug_console.h"
 #include "engine/evaluator.h"
 #include "engine/host_names.h"
@@ -355,6 +356,8 @@ ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
   QorMacro& m = *f.macro;
   const int32_t savedDepth = m.savedDepth;
   RunHold hold(m.lock);
+  // Program edits made under the run move the places it keeps.
+  ActiveFrame active(f);
   for (;;) {
     JumpTo(f, f.line);
     if (Tracing(f)) {

@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "engine/frame.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
@@ -70,6 +71,8 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   if (codeLength < 0 || static_cast<size_t>(codeLength) > kCompileOutputLimit) return kErrLineBufferOverflow;
   const auto recordLength = static_cast<uint32_t>(codeLength) + static_cast<uint32_t>(kRecordOverhead);
   ProgramArea& a = m.program;
+  const auto oldBase = reinterpret_cast<uintptr_t>(a.data);
+  const uint32_t oldUsed = HasArea(a) ? static_cast<uint32_t>(a.used) : 0;
   if (!Reserve(a, recordLength)) return kErrOutOfMemory;
   ++a.generation;
 
@@ -87,6 +90,9 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   RecordCode(at)[codeLength] = code::EndOfLine;
   a.used += static_cast<int32_t>(recordLength) - static_cast<int32_t>(replaced);
   StoreU16(a.data + a.used - 2, 0);
+  const auto start = static_cast<uint32_t>(at - a.data);
+  RelocateFrames(m, ProgramEdit{oldBase, oldUsed, start, start + replaced,
+                                int64_t{recordLength} - int64_t{replaced}, false});
   return kOk;
 }
 
@@ -99,8 +105,12 @@ void DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept {
   uint8_t* to = walk.Position();
   if (from == to) return;
   ++a.generation;
+  const ProgramEdit edit{reinterpret_cast<uintptr_t>(a.data), static_cast<uint32_t>(a.used),
+                         static_cast<uint32_t>(from - a.data), static_cast<uint32_t>(to - a.data),
+                         -int64_t{to - from}, false};
   std::memmove(from, to, static_cast<size_t>(a.data + a.used - to));
   a.used -= static_cast<int32_t>(to - from);
+  RelocateFrames(m, edit);
 }
 
 uint8_t* FindLineRecord(QorMacro& m, uint32_t lineNumber) noexcept {

@@ -1,23 +1,18 @@
 // Control flow: If / Elseif / Else / EndIf, For / Next, Do / Loop While, Exit,
 // Select / Case / End Select and Goto.
 //
-// Control stack entries opened here. Entries are packed one after another, so
-// a payload is not aligned: every field goes through the memcpy accessors.
+// Control stack entries opened here (For and Do, which keep places in the
+// program, are laid out in engine/stack_entries.h). Entries are packed one
+// after another, so a payload is not aligned: every field goes through the
+// memcpy accessors.
 //
-//   If, tag 0x8022, 8 bytes        For, tag 0x801B, 48 bytes
-//   +0  u32 taken                  +0  ptr  loop variable's cell
-//   +4  u32 active                 +8  u32  element offset (0 for a scalar)
-//                                  +12 u32  (unused)
-//   Do, tag 0x800C, 16 bytes       +16 ptr  FOR line
-//   +0  ptr DO line                +24 ptr  limit expression (after "To")
-//   +8  ptr code after DO          +32 ptr  line of the first NEXT run, or null
-//                                  +40 ptr  code position after that NEXT
-//   Select, tag 0x803D, 24 bytes
-//   +0  u32 kind: 1 number, 2 text
-//   +4  u32 (unused)
-//   +8  f64 selector, or ptr to a text copy the entry owns (freed by its pop)
-//   +16 u32 matched
-//   +20 u32 active
+//   If, tag 0x8022, 8 bytes        Select, tag 0x803D, 24 bytes
+//   +0  u32 taken                  +0  u32 kind: 1 number, 2 text
+//   +4  u32 active                 +4  u32 (unused)
+//                                  +8  f64 selector, or ptr to a text copy
+//                                          the entry owns (freed by its pop)
+//                                  +16 u32 matched
+//                                  +20 u32 active
 //
 // Taken/matched says a branch of the block has been chosen; active says that
 // branch is the one running now (0 while skipping towards the block's end).
@@ -30,6 +25,7 @@
 #include "engine/quick_expr.h"
 #include "engine/run.h"
 #include "engine/site_cache.h"
+#include "engine/stack_entries.h"
 #include "engine/value.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
@@ -49,12 +45,7 @@ using platform::LockGuard;
 constexpr uint16_t kIfSize = 8;
 constexpr size_t kIfTaken = 0, kIfActive = 4;
 
-constexpr uint16_t kForSize = 48;
-constexpr size_t kForCell = 0, kForOffset = 8, kForLine = 16, kForLimit = 24, kForNextLine = 32,
-                 kForNextPos = 40;
-
-constexpr uint16_t kDoSize = 16;
-constexpr size_t kDoLine = 0, kDoPos = 8;
+using namespace entry;  // the For and Do layouts
 
 constexpr uint16_t kSelectSize = 24;
 constexpr size_t kSelectKind = 0, kSelectValue = 8, kSelectMatched = 16, kSelectActive = 20;

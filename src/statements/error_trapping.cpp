@@ -4,6 +4,7 @@
 #include "api/qor_macro.h"
 #include "engine/report.h"
 #include "engine/run.h"
+#include "engine/stack_entries.h"
 #include "frontend/code.h"
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
@@ -13,8 +14,7 @@
 namespace msc {
 namespace {
 
-constexpr uint16_t kTrySize = 24;
-constexpr size_t kTryLine = 0, kTryPos = 8, kTryInCatch = 16;
+using namespace entry;  // the Try layout
 
 constexpr uint32_t kReportModeMask = 0x0F;
 constexpr uint32_t kTraceMode = 2;

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "engine/report.h"
 #include "engine/run.h"
 #include "frontend/code.h"
@@ -51,6 +52,7 @@ int32_t RunTask(void* argument) {
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
   RunHold hold(m.lock);
+  ActiveFrame active(f);
   for (;;) {
     if ((m.reportMode & 15) == kTraceMode) {
       hold.Release();

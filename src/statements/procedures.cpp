@@ -1,12 +1,5 @@
 // Procedures: Gosub / Return, On ... Goto / Gosub, Run, Sub / End Sub.
-//
-// Sub entry (tag 0x8041; no statement pushes one, End Sub only looks for it):
-//
-//   +0  ptr  return line record
-//   +8  ptr  return code position
-//   +16 u32  block-context flag
-//
-// (The Gosub entry's layout is in procedures.h.)
+// (The Gosub and Sub entries are laid out in engine/stack_entries.h.)
 #include "statements/procedures.h"
 
 #include <cassert>
@@ -14,6 +7,7 @@
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
 #include "engine/run.h"
+#include "engine/stack_entries.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
 #include "frontend/keywords.h"
@@ -24,12 +18,7 @@
 namespace msc {
 namespace {
 
-constexpr uint16_t kGosubSize = 32;
-constexpr size_t kGosubLine = 0, kGosubPos = 8, kGosubBlock = 16, kGosubStepFlag = 20,
-                 kGosubStepMode = 24;
-
-constexpr size_t kSubLine = 0, kSubPos = 8, kSubBlock = 16;
-constexpr uint16_t kSubMinimumSize = 20;
+using namespace entry;  // the Gosub and Sub layouts
 
 constexpr uint32_t kStepOver = 3;
 

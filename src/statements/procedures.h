@@ -1,13 +1,5 @@
-// Routine calls: Gosub entries on the control stack and jumps to line targets.
-//
-// Gosub entry (tag 0x8020, 32-byte payload):
-//
-//   +0  ptr  return line record
-//   +8  ptr  return code position
-//   +16 u32  caller's block-context flag
-//   +20 u32  caller's step flag
-//   +24 u32  caller's step mode
-//   +28 u32  (unused)
+// Routine calls: Gosub entries on the control stack (engine/stack_entries.h)
+// and jumps to line targets.
 #pragma once
 
 #include <cstddef>

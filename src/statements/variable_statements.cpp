@@ -8,6 +8,7 @@
 #include <string>
 
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "engine/evaluator.h"
 #include "engine/run.h"
 #include "engine/saved_variables.h"
@@ -25,10 +26,6 @@ namespace {
 
 // The bounds list of Dim and ReDim holds at most this many dimensions.
 constexpr uint32_t kMaxDimensions = 129;
-
-// Where a run goes when "New" or "Delete" removes the line it is executing:
-// a record of length 0, on which the run loop finds the end of the program.
-alignas(8) uint8_t endOfRun[kLineHeader + 2] = {};
 
 bool IsVariableKind(int k) noexcept { return k >= kind::IntVar && k <= kind::VariantArray; }
 
@@ -139,7 +136,7 @@ bool InProgramArea(const QorMacro& m, const uint8_t* record) noexcept {
 // Ends the frame's run after the current statement: nothing of the removed
 // line is read again.
 ErrNo EndRun(ExecFrame& f) noexcept {
-  JumpTo(f, endOfRun);
+  JumpTo(f, EndOfRunRecord());
   return kSkipLine;
 }
 
@@ -337,25 +334,9 @@ ErrNo StmtDelete(ExecFrame& f) noexcept {
   uint32_t first = 0;
   uint32_t last = 0;
   if (ErrNo e = ReadDeleteRange(f, &first, &last); e != kOk) return e;
-  QorMacro& m = *f.macro;
-  if (!InProgramArea(m, f.line)) {
-    DeleteLines(m, first, last);
-    return kOk;
-  }
-  // The lines after the deleted ones move down; the running line goes with
-  // them, or ends the run when it is deleted itself.
-  const uint32_t current = RecordLineNumber(f.line);
-  const ptrdiff_t posOffset = f.pos - f.line;
-  const ptrdiff_t tokenOffset = f.tokenStart - f.line;
-  DeleteLines(m, first, last);
-  if (current >= first && current <= last) return EndRun(f);
-  if (current > last) {
-    uint8_t* moved = FindLineRecord(m, current);
-    if (moved == nullptr) return EndRun(f);
-    f.line = moved;
-    f.pos = moved + posOffset;
-    f.tokenStart = moved + tokenOffset;
-  }
+  // The lines after the deleted ones move down, and the running line and the
+  // places the run keeps move with them; a run whose line is deleted ends.
+  DeleteLines(*f.macro, first, last);
   return kOk;
 }
 

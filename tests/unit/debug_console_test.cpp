@@ -20,43 +20,7 @@
 namespace msc {
 namespace {
 
-// Standard input reads the given text, then its end.
-class StdinFeed {
- public:
-  explicit StdinFeed(std::string text) {
-    int ends[2];
-    if (pipe(ends) != 0) return;
-    saved_ = dup(STDIN_FILENO);
-    dup2(ends[0], STDIN_FILENO);
-    close(ends[0]);
-    writer_ = std::thread([fd = ends[1], text = std::move(text)] {
-      size_t done = 0;
-      while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-      }
-      close(fd);
-    });
-  }
-  ~StdinFeed() {
-    if (saved_ < 0) return;
-    // Whatever the case left unread is drained so the writer can finish.
-    char sink[4096];
-    while (read(STDIN_FILENO, sink, sizeof sink) > 0) {
-    }
-    writer_.join();
-    dup2(saved_, STDIN_FILENO);
-    close(saved_);
-  }
-  StdinFeed(const StdinFeed&) = delete;
-  StdinFeed& operator=(const StdinFeed&) = delete;
-
- private:
-  int saved_ = -1;
-  std::thread writer_;
-};
-
+using test::StdinFeed;
 using test::IntVar;
 
 class DebugConsoleTest : public testing::Test {
@@ -135,6 +99,28 @@ TEST_F(DebugConsoleTest, AnErrorWhileSteppingOpensTheConsoleOnceMore) {
             "Macro(SC)> Macro(SC)> ");
   EXPECT_EQ(result, kErrSyntax);
   EXPECT_EQ(IntVar(m, "A&"), 3);
+}
+
+// Lines typed at the console while a routine is stopped move the program
+// (far enough to move the whole area); the routine's Return, its loop and
+// the stopped line itself move with it. A routine whose caller's line is
+// replaced ends the run at its Return.
+TEST_F(DebugConsoleTest, LinesTypedWhileStoppedMoveThePlacesOfTheRun) {
+  Program({"10 *T : Gosub *S : R& = R& + 1 : Return", "20 *S : For I& = 1 To 2 : Debug 16 : Stop : N& = N& + 1",
+           "30 Next : Return"});
+  std::string typed;
+  for (int k = 1; k <= 5; ++k) typed += std::to_string(k) + " '" + std::string(900, 'x') + "\n";
+  ErrNo result = -1;
+  (void)RunWithInput("*T", typed + "Cont\nCont\n", &result);
+  EXPECT_EQ(result, kOk);
+  EXPECT_EQ(IntVar(m, "N&"), 2);
+  EXPECT_EQ(IntVar(m, "R&"), 1);
+
+  ASSERT_EQ(DirectExecute(m, "N& = 0 : R& = 0"), kOk);
+  (void)RunWithInput("*T", "10 *T : R& = 5 : Return\nCont\nCont\n", &result);
+  EXPECT_EQ(result, kOk);
+  EXPECT_EQ(IntVar(m, "N&"), 2);
+  EXPECT_EQ(IntVar(m, "R&"), 0) << "the caller's line was replaced: the run ends at the Return";
 }
 
 TEST_F(DebugConsoleTest, OverlongLineIsCutAndTheNextLineStillRuns) {

@@ -6,8 +6,6 @@
 // jumps after the program is edited, and in what tracing and stepping print.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -390,31 +388,6 @@ TEST_F(DecodedFormsTest, HostReachesVariablesWhileALoopRunsOnDecodedStatements) 
   EXPECT_LT(test::IntVar(m, "X&"), 300000000) << "the host got the variables only after the run";
 }
 
-// Standard input reads the given text, then its end, for the debug console.
-class StdinText {
- public:
-  explicit StdinText(const std::string& text) {
-    int ends[2];
-    if (pipe(ends) != 0) return;
-    // The text is short: the pipe holds it all.
-    if (write(ends[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) ADD_FAILURE();
-    close(ends[1]);
-    saved_ = dup(STDIN_FILENO);
-    dup2(ends[0], STDIN_FILENO);
-    close(ends[0]);
-  }
-  ~StdinText() {
-    if (saved_ < 0) return;
-    dup2(saved_, STDIN_FILENO);
-    close(saved_);
-  }
-  StdinText(const StdinText&) = delete;
-  StdinText& operator=(const StdinText&) = delete;
-
- private:
-  int saved_ = -1;
-};
-
 // Tracing and stepping run every statement the general way: each line is
 // shown, and a run that decoded the forms before shows the same.
 TEST_F(DecodedFormsTest, TracingAndSteppingStillShowEveryLine) {
@@ -436,7 +409,7 @@ TEST_F(DecodedFormsTest, TracingAndSteppingStillShowEveryLine) {
   ErrNo result = -1;
   std::string shown;
   {
-    StdinText input("Cont 0\nCont 0\nCont 0\nCont 0\n");
+    test::StdinFeed input("Cont 0\nCont 0\nCont 0\nCont 0\n");
     shown = test::Captured([&] { result = RunLabel(m, "*P"); });
   }
   // A jump, and a Next going back, show the line they reach without

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "api/qor_macro.h"
 #include "engine/value.h"
@@ -52,5 +54,42 @@ std::string Captured(Call&& call) {
   call();
   return testing::internal::GetCapturedStdout();
 }
+
+// Standard input reads the given text, then its end (for the debug console).
+class StdinFeed {
+ public:
+  explicit StdinFeed(std::string text) {
+    int ends[2];
+    if (pipe(ends) != 0) return;
+    saved_ = dup(STDIN_FILENO);
+    dup2(ends[0], STDIN_FILENO);
+    close(ends[0]);
+    writer_ = std::thread([fd = ends[1], text = std::move(text)] {
+      size_t done = 0;
+      while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      close(fd);
+    });
+  }
+  ~StdinFeed() {
+    if (saved_ < 0) return;
+    // Whatever the case left unread is drained so the writer can finish.
+    char sink[4096];
+    while (read(STDIN_FILENO, sink, sizeof sink) > 0) {
+    }
+    writer_.join();
+    dup2(saved_, STDIN_FILENO);
+    close(saved_);
+  }
+  StdinFeed(const StdinFeed&) = delete;
+  StdinFeed& operator=(const StdinFeed&) = delete;
+
+ private:
+  int saved_ = -1;
+  std::thread writer_;
+};
 
 }  // namespace msc::test

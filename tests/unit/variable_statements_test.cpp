@@ -1,9 +1,12 @@
 // Variable statements where a program test cannot look: the array block a
-// Dim leaves, a SetVar value taken from a variable it overwrites, and what
-// New leaves of the macro object.
+// Dim leaves, a SetVar value taken from a variable it overwrites, what New
+// leaves of the macro object, and a run whose program Load replaces.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "api/qor_macro.h"
@@ -11,6 +14,7 @@
 #include "engine/value.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
+#include "frontend/compiler.h"
 #include "test_support.h"
 
 namespace msc {
@@ -73,6 +77,28 @@ TEST_F(VariableStatementsTest, NewEndsTheRunAndEmptiesTheObject) {
   // A direct New drops the rest of its line, whose variables are gone too.
   ASSERT_EQ(Run("B& = 1 : New : B& = 2"), kOk);
   EXPECT_EQ(Cell(tag::Int, "B&"), nullptr);
+}
+
+// Load replaces the program under the run, which ends there: nothing of the
+// old program, the rest of the line, the loop or the caller, is read again.
+TEST_F(VariableStatementsTest, LoadEndsTheRunWhoseProgramItReplaces) {
+  char path[] = "/tmp/msc_load_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const std::string source = "*NEW\n  Z& = 9\nReturn\n";
+  ASSERT_EQ(write(fd, source.data(), source.size()), static_cast<ssize_t>(source.size()));
+  close(fd);
+  const std::string load = std::string("30 B& = 1 : Load \"") + path + "\" : A& = 3";
+  for (const std::string& line : {std::string("10 *MAIN : Gosub *SUB : A& = 2 : Return"),
+                                  std::string("20 *SUB : For I& = 1 To 2"), load, std::string("40 Next : Return")}) {
+    ASSERT_EQ(Run(line.c_str()), kOk) << line;
+  }
+  EXPECT_EQ(RunLabel(m, "*MAIN"), kOk);
+  std::remove(path);
+  EXPECT_EQ(Cell(tag::Int, "A&"), nullptr);
+  EXPECT_EQ(RunLabel(m, "*NEW"), kOk);
+  EXPECT_EQ(test::IntVar(m, "Z&"), 9);
+  EXPECT_EQ(FindLineRecord(m, 40), nullptr);
 }
 
 }  // namespace
