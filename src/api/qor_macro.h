@@ -56,6 +56,10 @@ struct ProgramArea {
   uint32_t capacity = 0;
   int32_t used = 0;
   uint64_t generation = 0;  // bumped by every edit
+  // The last line record, as StoreLine left it; any other edit bumps the
+  // generation past lastLineGeneration, which makes it unknown.
+  uint32_t lastLineOffset = 0;
+  uint64_t lastLineGeneration = UINT64_MAX;
   LabelCache labels;
   SiteCache sites;  // emptied by the first lookup after an edit, as the labels are
   QuickTable quick;  // decoded forms, dropped by the first lookup after an edit

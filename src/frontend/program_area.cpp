@@ -73,14 +73,23 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   ProgramArea& a = m.program;
   const auto oldBase = reinterpret_cast<uintptr_t>(a.data);
   const uint32_t oldUsed = HasArea(a) ? static_cast<uint32_t>(a.used) : 0;
+  // A line numbered after the last one (every line of a program being
+  // loaded) goes before the terminator without walking the records.
+  const bool appends = a.lastLineGeneration == a.generation && HasArea(a) &&
+                       lineNumber > RecordLineNumber(a.data + a.lastLineOffset);
   if (!Reserve(a, recordLength)) return kErrOutOfMemory;
   ++a.generation;
 
-  Records walk(a);
-  for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) < lineNumber;) walk.Next();
-  uint8_t* at = walk.Position();
+  uint8_t* at;
   uint32_t replaced = 0;
-  if (walk.Current() != nullptr && RecordLineNumber(at) == lineNumber) replaced = RecordLength(at);
+  if (appends) {
+    at = a.data + a.used - 2;
+  } else {
+    Records walk(a);
+    for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) < lineNumber;) walk.Next();
+    at = walk.Position();
+    if (walk.Current() != nullptr && RecordLineNumber(at) == lineNumber) replaced = RecordLength(at);
+  }
 
   uint8_t* areaEnd = a.data + a.used;
   std::memmove(at + recordLength, at + replaced, static_cast<size_t>(areaEnd - (at + replaced)));
@@ -91,6 +100,10 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   a.used += static_cast<int32_t>(recordLength) - static_cast<int32_t>(replaced);
   StoreU16(a.data + a.used - 2, 0);
   const auto start = static_cast<uint32_t>(at - a.data);
+  if (at + recordLength == a.data + a.used - 2) {
+    a.lastLineOffset = start;
+    a.lastLineGeneration = a.generation;
+  }
   RelocateFrames(m, ProgramEdit{oldBase, oldUsed, start, start + replaced,
                                 int64_t{recordLength} - int64_t{replaced}, false});
   return kOk;

@@ -72,6 +72,33 @@ TEST_F(ProgramAreaTest, StoreKeepsLinesSortedAndReplaces) {
   EXPECT_EQ(RecordLength(FindLineRecord(m, 5)), kRecordOverhead);
 }
 
+// Lines stored in ascending order go straight to the end; every other edit
+// (a replaced or deleted last line, a line stored before it) is found anew.
+TEST_F(ProgramAreaTest, AppendedLinesStaySortedAcrossEveryOtherEdit) {
+  std::vector<uint32_t> expected;
+  for (uint32_t n = 10; n <= 400; n += 10) {
+    Store(n, 200);  // past the first growth of the area
+    expected.push_back(n);
+  }
+  EXPECT_EQ(Lines(), expected);
+  // A line stored at the front moves the last line by a whole record.
+  Store(15, 200);
+  Store(395);
+  expected.insert(expected.begin() + 1, 15);
+  expected.insert(expected.end() - 1, 395);
+  EXPECT_EQ(Lines(), expected);
+  Store(400, 5);  // the last line replaced
+  EXPECT_EQ(RecordLength(FindLineRecord(m, 400)), 6 + kRecordOverhead);
+  Store(410);
+  DeleteLines(m, 410, 410);
+  Store(405);
+  Store(398);
+  Store(420);
+  expected.insert(expected.end(), {405, 420});
+  expected.insert(expected.end() - 3, 398);
+  EXPECT_EQ(Lines(), expected);
+}
+
 TEST_F(ProgramAreaTest, DeleteRanges) {
   for (uint32_t n : {10u, 20u, 30u, 40u, 50u}) Store(n);
   DeleteLines(m, 15, 25);
