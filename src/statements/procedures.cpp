@@ -122,7 +122,7 @@ ErrNo RunGosubForm(const QuickStmt& q, ExecFrame& f) noexcept {
   StorePtr(e + kGosubLine, f.line);
   StorePtr(e + kGosubPos, q.after);
   StoreU32(e + kGosubBlock, f.blockContext);
-  JumpTo(f, q.landing != nullptr && f.followsLines ? q.landing : q.target);
+  JumpTo(f, JumpLine(q, f));
   f.blockContext = 1;
   TraceEcho(f);
   return kOk;

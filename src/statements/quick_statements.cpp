@@ -454,18 +454,10 @@ ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-// A jump lands past the label-only lines at its target where the
-// dispatcher would run straight through them (they do nothing but end).
-void Land(const QuickStmt& q, ExecFrame& f) noexcept {
-  if (q.landing != nullptr && f.followsLines) {
-    JumpTo(f, q.landing);
-    f.blockContext = 1;
-  }
-}
-
 ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
-  JumpTo(f, q.target);
-  Land(q, f);
+  uint8_t* const line = JumpLine(q, f);
+  JumpTo(f, line);
+  if (line != q.target) f.blockContext = 1;  // passed through lines, as the dispatcher would
   TraceEcho(f);
   return kOk;
 }

@@ -178,6 +178,13 @@ struct QuickStmt {
 [[nodiscard]] ErrNo RunGosubForm(const QuickStmt& q, ExecFrame& f) noexcept;
 [[nodiscard]] ErrNo RunReturnForm(const QuickStmt& q, ExecFrame& f) noexcept;
 
+// The line a Goto or Gosub form goes to: past the label-only lines at its
+// target where the dispatcher would run straight through them (they do
+// nothing but end), else the target itself.
+[[nodiscard]] inline uint8_t* JumpLine(const QuickStmt& q, const ExecFrame& f) noexcept {
+  return q.landing != nullptr && f.followsLines ? q.landing : q.target;
+}
+
 // The form at the place the last run of q left off, remembered in q.
 [[nodiscard]] inline const QuickStmt* FollowingForm(const QuickStmt& q, ExecFrame& f) noexcept {
   if (q.nextSite != f.pos) {
