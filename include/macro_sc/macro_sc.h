@@ -14,6 +14,16 @@ MSC_EXPORT QorMacro* _CreateQorMacro(HostInterface* host);
 // Destroys a macro object; does nothing for null.
 MSC_EXPORT void _DeleteQorMacro(QorMacro* macro);
 
+// Beyond the 28 exports: stops a runaway macro. Callable from any thread,
+// it ends every run under way on the object when it is called (the main run,
+// its ParallelExecute tasks, a direct statement, a routine of the debug
+// console) before its next statement, or inside a Wait, an Input, the debug
+// console's prompt or a Shell that waits, within a few milliseconds. Each
+// such run ends with error 210 "Interrupted", which Try does not catch; its
+// frames unwind as after any other error and the object stays usable. Runs
+// that start after the call are not affected. 0, or -1 for a null object.
+MSC_EXPORT int32_t _InterruptQorMacro(QorMacro* macro);
+
 // Programs. Every call returns -1 for a null object (_IsExistLabel: 0).
 
 // Compiles one line: a numbered line is stored in the program (a bare number

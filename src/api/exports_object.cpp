@@ -23,3 +23,9 @@ QorMacro* _CreateQorMacro(HostInterface* host) {
 }
 
 void _DeleteQorMacro(QorMacro* macro) { delete macro; }
+
+int32_t _InterruptQorMacro(QorMacro* macro) {
+  if (macro == nullptr) return -1;
+  msc::InterruptRuns(*macro);
+  return 0;
+}

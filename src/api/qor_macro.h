@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/interrupt.h"
 #include "engine/site_cache.h"
 #include "engine/variables.h"
 #include "macro_sc/host.h"
@@ -110,6 +111,7 @@ class QorMacro {
   HostInterface* host = nullptr;
   HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
+  msc::RunRegistry runs;  // runs under way, for the interrupt
   // Subroutines registered by SetUserSubroutine, by name (case-sensitive).
   std::unique_ptr<std::map<std::wstring, void*>> userSubroutines;
   // The host's registered variables; absent while none is registered.

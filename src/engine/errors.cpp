@@ -97,6 +97,7 @@ constexpr ErrorEntry kErrorTable[] = {
     {153, "CATCH without END TRY"},
     {200, "Undefined variable"},         // not declared under Option Explicit
     {201, "Duplicated variable"},        // declared twice under Option Explicit
+    {210, "Interrupted"},                // _InterruptQorMacro ended the run
 };
 
 constexpr bool TableAscending() {

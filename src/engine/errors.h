@@ -32,6 +32,7 @@ enum : ErrNo {
   kErrInternal = 103,
   kErrUndefinedVariable = 200,
   kErrDuplicatedVariable = 201,
+  kErrInterrupted = 210,  // a host stopped the run; never trapped by Try
   kSkipLine = 255,  // handler result: the rest of the line is skipped
 };
 

@@ -31,6 +31,7 @@ struct ExecFrame {
   uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
   uint32_t evalDepth = 0;               // operands being evaluated, bounded to protect the stack
   bool followsLines = false;            // the dispatcher goes on into following lines itself (not in a task)
+  uint32_t epoch = 0;                   // interrupt epoch the run started in
   QorMacro* macro = nullptr;
   alignas(8) uint8_t stack[kControlStackSize];
   uint8_t* top = stack + kControlStackSize;

@@ -35,7 +35,12 @@ class RecursiveLock {
   }
   // True while another thread sleeps waiting for the lock. A relaxed read,
   // cheap enough to ask between every two statements of a run.
-  bool HasSleepers() const noexcept { return state_.load(std::memory_order_relaxed) == 2; }
+  bool HasSleepers() const noexcept {
+    return state_.load(std::memory_order_relaxed) == 2 || attention_.load(std::memory_order_relaxed);
+  }
+  // A flag of the lock's user that HasSleepers also reports, so that a run
+  // holding the lock notices it at no cost of its own.
+  void SetAttention(bool on) noexcept { attention_.store(on, std::memory_order_relaxed); }
   // Releases a lock held once, lets a waiting thread take it, and takes it
   // again. Without the hand-over, a thread that holds the lock across many
   // statements would take it back before the woken waiter could run.
@@ -54,6 +59,7 @@ class RecursiveLock {
 
   std::atomic<int32_t> state_{0};
   std::atomic<uintptr_t> owner_{0};
+  std::atomic<bool> attention_{false};
   uint32_t depth_ = 0;  // touched only by the owner
 };
 

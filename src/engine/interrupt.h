@@ -1,0 +1,56 @@
+// Stopping runaway runs: the runs under way on a macro object, and the
+// interrupt that ends them.
+//
+// Every run (a direct statement, a label called by the host, a routine run
+// from the debug console, a ParallelExecute task) registers for its
+// lifetime and remembers the interrupt epoch it started in. An interrupt
+// moves the epoch on, so the runs under way, and only those, see a stale
+// epoch at their next statement and end with error 210. While any of them
+// is still alive the object lock carries its attention flag, which makes a
+// run that holds the lock across decoded statements look up from them at
+// once; a run waiting in Wait, Input or for a child process is woken.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+class QorMacro;
+
+namespace msc {
+
+struct ExecFrame;
+
+struct RunRegistry {
+  std::atomic<uint32_t> epoch{0};
+  std::mutex mutex;
+  std::condition_variable wake;  // notified by every interrupt
+  int32_t live = 0;              // runs registered now
+  int32_t stale = 0;             // of those, runs that started before the last interrupt
+};
+
+// Registers f as a run of its object for the scope's lifetime. A task passes
+// the frame that started it, so that a task of an interrupted run is
+// interrupted too.
+class RunScope {
+ public:
+  explicit RunScope(ExecFrame& f, const ExecFrame* parent = nullptr) noexcept;
+  ~RunScope();
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+
+ private:
+  ExecFrame& frame_;
+};
+
+// Ends every run of m under way now.
+void InterruptRuns(QorMacro& m) noexcept;
+
+// True once the run of f has been interrupted.
+[[nodiscard]] bool Interrupted(const ExecFrame& f) noexcept;
+
+// Sleeps up to ms milliseconds; false when the run was interrupted meanwhile.
+[[nodiscard]] bool SleepUnlessInterrupted(const ExecFrame& f, uint32_t ms) noexcept;
+
+}  // namespace msc
