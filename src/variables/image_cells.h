@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "engine/variables.h"
 
@@ -23,9 +24,11 @@ inline void StorePointer(uint8_t* p, const void* v) noexcept { Store<const void*
 
 // Visits every cell; false (after the internal-error message) when a tag of
 // no known kind is met. fn returns an error number; a non-zero one stops the
-// walk and is handed back through *stopped.
+// walk and is handed back through *stopped. An fn that may throw (building
+// records in a vector) passes its exception on to the caller's handler.
 template <class Fn>
-[[nodiscard]] bool WalkCells(VariableArea& area, Fn&& fn, ErrNo* stopped) noexcept {
+[[nodiscard]] bool WalkCells(VariableArea& area, Fn&& fn, ErrNo* stopped) noexcept(
+    noexcept(fn(std::declval<uint8_t*>()))) {
   *stopped = kOk;
   uint8_t* p = area.First();
   while (p != nullptr && *p != kTagEnd) {
