@@ -51,6 +51,16 @@ std::unique_ptr<T[]> Allocate(size_t count) noexcept {
   return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
 }
 
+// The file name for fopen; false when memory for it runs out.
+bool PathOf(const wchar_t* path, std::string& out) noexcept {
+  try {
+    out = platform::WideToPath(path);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 struct FileCloser {
   void operator()(std::FILE* f) const noexcept { std::fclose(f); }
 };
@@ -276,7 +286,8 @@ ErrNo LoadProgramImage(QorMacro& m, const uint8_t* image, const uint8_t** after)
 
 ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   if (path == nullptr) return kErrIllegalCall;
-  const std::string fsPath = platform::WideToPath(path);
+  std::string fsPath;
+  if (!PathOf(path, fsPath)) return kErrOutOfMemory;
   File file(std::fopen(fsPath.c_str(), "wb"));
   if (!file) return kErrIllegalCall;
   StoredText stored;
@@ -300,7 +311,8 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
 ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   ClearProgram(m);
   if (path == nullptr) return kErrIllegalCall;
-  const std::string fsPath = platform::WideToPath(path);
+  std::string fsPath;
+  if (!PathOf(path, fsPath)) return kErrOutOfMemory;
   File file(std::fopen(fsPath.c_str(), "rb"));
   if (!file) return kErrIllegalCall;
   LoadBuffers buffers;
