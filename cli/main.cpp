@@ -6,12 +6,15 @@
 // The command line is parsed with CLI11: the tool's options (the controller's
 // configuration, scenario and trace) may stand anywhere, before or after the
 // command; the options of run only after it.
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "input_file.h"
 #include "simulator.h"
 #include "tool.h"
 
@@ -49,6 +52,8 @@ void PrintHelp() {
       "                    channels and calls that fail on purpose\n"
       "  --trace-host FILE write every call that reaches the controller to FILE as\n"
       "                    one JSON object per line (- for standard output)\n"
+      "  --timeout SECONDS interrupt run or exec when it takes longer (status 124),\n"
+      "                    in the interactive mode every line that does; 0: no limit\n"
       "  --help            show this help\n"
       "  --version         show the version\n"
       "\n"
@@ -62,9 +67,13 @@ void PrintHelp() {
       "  --get NAME         after the labels, print NAME=VALUE for a variable, an\n"
       "                     array element or any expression\n"
       "\n"
+      "Ctrl-C interrupts the program that runs; the interactive mode then goes on\n"
+      "with the program still in memory.\n"
+      "\n"
       "Exit status: 0 on success, 1 when the tool cannot work (a damaged state or\n"
       "scenario file), 2 for a bad command line, 5 when a file cannot be opened,\n"
-      "otherwise the number of the first error of the program.");
+      "124 when --timeout passed, 130 after Ctrl-C, otherwise the number of the\n"
+      "first error of the program.");
 }
 
 // The tool's options, which set up the controller before any macro object.
@@ -72,6 +81,7 @@ struct ToolOptions {
   std::string config;
   std::string scenario;
   std::string trace;
+  std::string timeout;
   bool version = false;
 };
 
@@ -99,6 +109,23 @@ int SetUpController(const ToolOptions& options) {
   return kExitOk;
 }
 
+// The seconds of --timeout: a real number, 0 for no limit; -1 when invalid.
+double TimeoutSeconds(const std::string& text) noexcept {
+  if (text.empty()) return 0;
+  char* end = nullptr;
+  const double seconds = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(seconds) || seconds < 0) return -1;
+  return seconds;
+}
+
+// Names what was left over on the command line: a word where a command
+// belongs, or an option nobody takes.
+int ExtraArgument(const CLI::App& app, const std::string& first) {
+  if (!first.empty() && first[0] == '-') return UsageError("unknown option '" + first + "'");
+  if (app.get_subcommands().empty()) return UsageError("unknown command '" + first + "'");
+  return UsageError("unexpected argument '" + first + "'");
+}
+
 // Adds a positional argument list to a command.
 void Operands(CLI::App* command, const char* name, std::vector<std::string>& into) {
   command->add_option(name, into)->expected(0, -1);
@@ -120,6 +147,8 @@ int Main(int argc, char** argv) {
   app.add_option("--config", tool.config);
   app.add_option("--controller", tool.scenario);
   app.add_option("--trace-host", tool.trace);
+  app.add_option("--timeout", tool.timeout);
+  app.allow_extras();  // named by ExtraArgument, in words of this tool
   app.add_flag("--version", tool.version);
 
   std::vector<std::string> listFile, checkFile, runOperands, execLines;
@@ -146,6 +175,9 @@ int Main(int argc, char** argv) {
     std::puts("macro-sc " MSC_VERSION);
     return kExitOk;
   }
+  if (!app.remaining().empty()) return ExtraArgument(app, app.remaining().front());
+  const double timeout = TimeoutSeconds(tool.timeout);
+  if (timeout < 0) return UsageError("--timeout takes a number of seconds, not " + tool.timeout);
   for (const std::string& assignment : run.sets) {
     if (assignment.find('=') == std::string::npos || assignment[0] == '=')
       return UsageError("--set takes NAME=VALUE, not " + assignment);
@@ -161,14 +193,19 @@ int Main(int argc, char** argv) {
   if (app.got_subcommand("check") && (file = one(checkFile, "check")) == nullptr) return kExitUsage;
   if (runCommand->parsed() && runOperands.empty()) return UsageError("run needs a program file");
   if (execCommand->parsed() && execLines.empty()) return UsageError("exec needs at least one line");
+  if (file != nullptr && !tool.timeout.empty()) return UsageError("--timeout is for commands that run programs");
+  const std::string* program = runCommand->parsed() ? &runOperands[0] : file;
+  if (program != nullptr) {
+    if (const int status = CheckProgramFile(*program); status != kExitOk) return status;
+  }
 
   if (const int status = SetUpController(tool); status != kExitOk) return status;
   int status = kExitOk;
   if (app.got_subcommand("list")) status = ListCommand(*file);
   else if (app.got_subcommand("check")) status = CheckCommand(*file);
-  else if (runCommand->parsed()) status = RunCommand(runOperands, run);
-  else if (execCommand->parsed()) status = ExecCommand(execLines);
-  else status = InteractiveCommand();
+  else if (runCommand->parsed()) status = RunCommand(runOperands, run, timeout);
+  else if (execCommand->parsed()) status = ExecCommand(execLines, timeout);
+  else status = InteractiveCommand(timeout);
   sim::StopHostTrace();
   return status;
 }

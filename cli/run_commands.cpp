@@ -1,23 +1,13 @@
-// Commands that run programs: run, exec, and the interactive mode.
-#include <unistd.h>
-
+// Commands that run programs: run and exec.
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <new>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include <readline/history.h>
-#include <readline/readline.h>
-
 #include "api/program_load.h"
-#include "frontend/code.h"
+#include "interrupt_watch.h"
 #include "macro_sc/macro_sc.h"
 #include "platform/codepage.h"
-#include "platform/stdin_reader.h"
 #include "session.h"
 #include "state_file.h"
 #include "tool.h"
@@ -57,38 +47,46 @@ int PrintVariable(QorMacro& macro, const char* name) {
   return kExitOk;
 }
 
-int32_t Execute(QorMacro& macro, const char* line) {
+}  // namespace
+
+int32_t ExecuteLine(QorMacro& macro, const char* line) {
   const int32_t result = _DirectExecute(&macro, Wide(line).c_str());
   std::fflush(stdout);
   return result;
 }
 
-}  // namespace
-
-int RunCommand(const std::vector<std::string>& operands, const RunOptions& options) {
+int RunCommand(const std::vector<std::string>& operands, const RunOptions& options, double timeoutSeconds) {
   Session session;
   if (!session) return kExitFailure;
   QorMacro& macro = session.macro();
+  InterruptWatch watch(macro, InterruptWatch::Mode::kCommand);
+  if (!watch) return WatchFailed();
+  // The limit counts from the start, compiling included, as timeout(1) would.
+  watch.BeginRuns(timeoutSeconds);
+  const auto go = [&watch] { return watch.stopped() == Stopped::kNo; };
   // Stored variables are restored after the program is compiled (loading
   // clears the variables) and before *MCRINIT, as a controller does at start.
   const char* program = operands[0].c_str();
   int32_t result = LoadProgramFileWithoutInit(macro, Wide(program).c_str());
   std::fflush(stdout);
   if (result == kErrIllegalCall) std::fprintf(stderr, "macro-sc: cannot open %s\n", program);
-  if (result != 0) return ExitStatus(result);
+  if (result != 0) return StatusAfter(watch.EndRuns(), ExitStatus(result), timeoutSeconds);
   const char* state = options.state.empty() ? nullptr : options.state.c_str();
   if (state != nullptr) {
     if (int status = LoadState(macro, state); status != kExitOk) return status;
   }
-  RunInitRoutine(macro);
+  if (go()) RunInitRoutine(macro);
   std::fflush(stdout);
   for (const std::string& assignment : options.sets) {
     if (int status = SetVariable(macro, assignment.c_str()); status != kExitOk) return status;
   }
-  for (size_t i = 1; result == 0 && i < operands.size(); ++i) {
+  for (size_t i = 1; result == 0 && go() && i < operands.size(); ++i) {
     result = _Gosub(&macro, Wide(operands[i].c_str()).c_str());
     std::fflush(stdout);
   }
+  // An interrupted run ends as after any error: the variables are read and
+  // stored as the run left them.
+  const Stopped stopped = watch.EndRuns();
   int status = ExitStatus(result);
   for (const std::string& name : options.gets) {
     if (int got = PrintVariable(macro, name.c_str()); got != kExitOk && status == kExitOk) status = got;
@@ -96,44 +94,19 @@ int RunCommand(const std::vector<std::string>& operands, const RunOptions& optio
   if (state != nullptr) {
     if (int saved = SaveState(macro, state); saved != kExitOk && status == kExitOk) status = saved;
   }
-  return status;
+  return StatusAfter(stopped, status, timeoutSeconds);
 }
 
-int ExecCommand(const std::vector<std::string>& lines) {
+int ExecCommand(const std::vector<std::string>& lines, double timeoutSeconds) {
   Session session;
   if (!session) return kExitFailure;
+  InterruptWatch watch(session.macro(), InterruptWatch::Mode::kCommand);
+  if (!watch) return WatchFailed();
+  watch.BeginRuns(timeoutSeconds);
   int32_t result = 0;
-  for (size_t i = 0; result == 0 && i < lines.size(); ++i) result = Execute(session.macro(), lines[i].c_str());
-  return ExitStatus(result);
-}
-
-// Each line typed runs as a direct statement: numbered lines edit the program,
-// so List, Run, Save and Load work as in a classic BASIC. A terminal gets line
-// editing and history; other input is read quietly, so a script can be piped in.
-int InteractiveCommand() {
-  Session session;
-  if (!session) return kExitFailure;
-  if (platform::StdinIsTerminal()) {
-    std::puts("macro-sc interactive mode: type statements, numbered lines edit the program; "
-              "end with Ctrl-D.");
-    while (char* line = readline("> ")) {
-      std::unique_ptr<char, decltype(&std::free)> owned(line, &std::free);
-      if (*line != '\0') add_history(line);
-      (void)Execute(session.macro(), line);
-    }
-    std::putchar('\n');
-    return kExitOk;
-  }
-  // The statements' own console input (Input, the debug console) shares
-  // standard input, so lines are read without a stdio buffer.
-  std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBufferSize]);
-  if (!line) return kExitFailure;
-  size_t length = 0;
-  while (platform::ReadStdinLine(line.get(), kLineBufferSize, &length)) {
-    if (length != 0 && line[length - 1] == '\r') line[length - 1] = '\0';
-    (void)Execute(session.macro(), line.get());
-  }
-  return kExitOk;
+  for (size_t i = 0; result == 0 && watch.stopped() == Stopped::kNo && i < lines.size(); ++i)
+    result = ExecuteLine(session.macro(), lines[i].c_str());
+  return StatusAfter(watch.EndRuns(), ExitStatus(result), timeoutSeconds);
 }
 
 }  // namespace msc::cli

@@ -1,9 +1,12 @@
 // The macro-sc command-line tool: its commands and the conventions they share.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QorMacro;
 
 namespace msc::cli {
 
@@ -12,6 +15,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;     // the tool itself could not work
 inline constexpr int kExitUsage = 2;       // bad command line
 inline constexpr int kExitCannotOpen = 5;  // a file cannot be opened (error 5)
+inline constexpr int kExitTimedOut = 124;  // --timeout passed, as timeout(1) exits
+inline constexpr int kExitInterrupted = 130;  // Ctrl-C: 128 + SIGINT, as a shell reports it
 
 // Prints "macro-sc: <message>" and a hint to stderr; returns kExitUsage.
 int UsageError(std::string_view message) noexcept;
@@ -23,12 +28,16 @@ struct RunOptions {
   std::vector<std::string> gets;    // --get NAME
 };
 
-// The commands; each returns the exit status.
+// The commands; each returns the exit status. timeoutSeconds (0: none)
+// limits the whole command, or in the interactive mode each line.
 int ListCommand(const std::string& file);
 int CheckCommand(const std::string& file);
 // operands: the program file, then the labels.
-int RunCommand(const std::vector<std::string>& operands, const RunOptions& options);
-int ExecCommand(const std::vector<std::string>& lines);
-int InteractiveCommand();
+int RunCommand(const std::vector<std::string>& operands, const RunOptions& options, double timeoutSeconds);
+int ExecCommand(const std::vector<std::string>& lines, double timeoutSeconds);
+int InteractiveCommand(double timeoutSeconds);
+
+// Runs one line (UTF-8) with _DirectExecute and flushes what it printed.
+int32_t ExecuteLine(QorMacro& macro, const char* line);
 
 }  // namespace msc::cli
