@@ -1,0 +1,222 @@
+// Walks an allocation failure through a representative session: for every
+// N the Nth allocation of the engine fails, the call that meets it must end
+// with its usual result, error 7 or its own failure value, and the objects
+// must still work afterwards. LeakSanitizer checks at exit that nothing
+// stayed behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "alloc_faults.h"
+#include "macro_sc/macro_sc.h"
+
+namespace msc::test {
+namespace {
+
+constexpr int32_t kOutOfMemory = 7;
+constexpr int32_t kRefused = -1;
+
+// Texts, arrays, calls and error trapping, with stored variables for the
+// variable stream.
+constexpr char kProgram[] =
+    "*MCRINIT\n"
+    "  Dim Words$(3), Grid&(2, 2)\n"
+    "  Title$ = \"alloc\" : Ready& = 1\n"
+    "Return\n"
+    "*TEXTS\n"
+    "  T$ = Title$ + \"-\" + \"test\"\n"
+    "  T$ = T$ + Chr$(65)\n"
+    "  L$ = Left$(T$, 3) + Mid$(T$, 2, 4) + Right$(T$, 2)\n"
+    "  Words$(1) = UCase$(L$) + Str$(Len(L$))\n"
+    "  S$$ = L$ + \"stored\"\n"
+    "  P$ = Piece$(T$ + \";x;y\", \";\", 2, 3) + Hex$(255) + LCase$(\"AB\") + Str2$(3.14159, 2, 3, 0, 0)\n"
+    "  For I& = 1 To 20 : Long$ = Long$ + Chr$(64 + I&) : Next I&\n"
+    "  V! = \"variant\" : V! = Len(Long$) : W!! = Mid$(Long$, 18, 3)\n"
+    "Return\n"
+    "*ARRAYS\n"
+    "  Dim A&(10), B#(3)\n"
+    "  For I& = 0 To 10 : A&(I&) = I& * I& : Next I&\n"
+    "  ReDim A&(20)\n"
+    "  A&(20) = 7 : B#(2) = 2.5\n"
+    "  Grid&(1, 2) = A&(20) + 1\n"
+    "  Dim C$(4)\n"
+    "  C$(2) = \"two\" + Str$(Grid&(1, 2))\n"
+    "  K&& = A&(20) : R## = B#(2) * 2\n"
+    "Return\n"
+    "*CALLS\n"
+    "  Depth& = 0 : Msg$ = \"\"\n"
+    "  Gosub *INNER\n"
+    "  Try\n"
+    "    Q# = 1 / (Depth& - 3)\n"
+    "  Catch\n"
+    "    Caught& = Errno\n"
+    "  End Try\n"
+    "Return\n"
+    "*INNER\n"
+    "  Depth& = Depth& + 1\n"
+    "  If Depth& < 3 Then Gosub *INNER\n"
+    "  Msg$ = Msg$ + \"i\"\n"
+    "Return\n";
+
+struct MemoryWriter : HostWriteStream {
+  std::vector<std::vector<uint8_t>> pieces;
+  int32_t Write(const void* data, uint32_t count) override {
+    FaultPause pause;
+    if (data != nullptr) {
+      const auto* p = static_cast<const uint8_t*>(data);
+      pieces.emplace_back(p, p + count);
+    }
+    return 0;
+  }
+};
+
+struct MemoryReader : HostReadStream {
+  const std::vector<std::vector<uint8_t>>& pieces;
+  size_t next = 0;
+  explicit MemoryReader(const std::vector<std::vector<uint8_t>>& p) : pieces(p) {}
+  int32_t Read(const void** data, uint32_t* length, int32_t) override {
+    FaultPause pause;
+    const bool more = next < pieces.size();
+    *data = more ? pieces[next].data() : nullptr;
+    *length = more ? static_cast<uint32_t>(pieces[next].size()) : 0;
+    ++next;
+    return 0;
+  }
+};
+
+struct Macro {
+  QorMacro* m = _CreateQorMacro(nullptr);
+  ~Macro() { _DeleteQorMacro(m); }
+};
+
+std::wstring Text(QorMacro* m, const wchar_t* name) {
+  AnyType value;
+  if (_GetVariable(m, name, &value) != 0) return L"(failed)";
+  return value.GetString();
+}
+
+// One pass of the session with the Nth allocation failing. What is left of
+// N goes from call to call, so the walk knows when N is past the end; the
+// session stops at the call that met the failure.
+class Session {
+ public:
+  Session(long n, const std::string& path) : left_(n), path_(path.begin(), path.end()) {}
+
+  // True when every call ran without meeting the failure.
+  bool Run() {
+    if (a_.m == nullptr || b_.m == nullptr) return false;
+    return Step("load", {0}, [&] { return _LoadProgramF(a_.m, path_.c_str()); }) &&
+           Step("texts", {0}, [&] { return _Gosub(a_.m, L"*TEXTS"); }) &&
+           Step("arrays", {0}, [&] { return _Gosub(a_.m, L"*ARRAYS"); }) &&
+           Step("calls", {0}, [&] { return _Gosub(a_.m, L"*CALLS"); }) &&
+           Step("set", {0, kRefused}, [&] { return _SetVariable(a_.m, L"C$(3)", &name_); }) &&
+           Step("register", {0, kRefused}, [&] { return _SetVariable(a_.m, L"setVariable", &entry_); }) &&
+           Step("list", {0, kRefused}, [&] { return _GetVariable(a_.m, L"variableList", &list_); }) &&
+           Step("program size", {0}, [&] {
+             const int32_t size = _GetProgramSize(a_.m);
+             FaultPause pause;
+             image_.assign(static_cast<size_t>(size) / 4 + 1, 0);
+             return 0;
+           }) &&
+           Step("save program", {0, kRefused}, [&] { return _SaveProgramM(a_.m, image_.data()); }) &&
+           Step("load program", {0}, [&] { return _LoadProgramM(b_.m, image_.data()); }) &&
+           Step("copy", {0}, [&] { return _CopyVariable2(b_.m, L"C$", a_.m); }) &&
+           Step("stored size", {0}, [&] {
+             const int32_t size = _GetStoredVariableSize(a_.m);
+             FaultPause pause;
+             stored_.assign(static_cast<size_t>(std::max(size, 0)), 0);
+             return stored_.empty() ? kRefused : 0;
+           }) &&
+           Step("save stored", {0, kRefused}, [&] { return _SaveStoredVariableM(a_.m, stored_.data()); }) &&
+           Step("load stored", {0, kRefused}, [&] { return _LoadStoredVariableM(b_.m, stored_.data()); }) &&
+           Step("save", {0, kRefused}, [&] { return _SaveVariable2(a_.m, nullptr, &writer_); }) &&
+           Step("load stream", {0, kRefused}, [&] {
+             MemoryReader reader(writer_.pieces);
+             return _LoadVariable2(b_.m, &reader);
+           }) &&
+           Step("get", {0, kRefused}, [&] { return _GetVariable(b_.m, L"S$$ + Str$(K&&)", &got_); }) &&
+           Step("get element", {0, kRefused}, [&] { return _GetVariable(a_.m, L"C$(3)", &got_); });
+  }
+
+  // Both objects still take statements and answer for variables.
+  void CheckUsable() {
+    for (QorMacro* m : {a_.m, b_.m}) {
+      EXPECT_EQ(_DirectExecute(m, L"Z$ = \"o\" + \"k\" : Z& = Len(Z$) * 21"), 0);
+      EXPECT_EQ(Text(m, L"Z&"), L"42");
+      EXPECT_EQ(Text(m, L"Z$ + Z$"), L"okok");
+    }
+  }
+
+  // What a pass without a failure leaves.
+  void CheckResults() {
+    EXPECT_EQ(Text(a_.m, L"Ready&"), L"1");
+    EXPECT_EQ(Text(a_.m, L"Words$(1)"), L"ALLLLOCTA9");
+    EXPECT_EQ(Text(a_.m, L"P$ + Str$(V!) + W!!"), L"x;yFFab 3.14220RST");
+    EXPECT_EQ(Text(a_.m, L"C$(2) + Str$(A&(20) + A&(0))"), L"two87");
+    EXPECT_EQ(Text(a_.m, L"Msg$ + Str$(Caught&)"), L"iii11");
+    EXPECT_EQ(Text(a_.m, L"LIMIT#"), L"2.5");
+    EXPECT_EQ(std::wstring(list_.GetString()), L"LIMIT#:rw:2.5");
+    EXPECT_EQ(Text(b_.m, L"S$$ + Ready& + C$(3)"), L"alllloctAstored1named");
+    EXPECT_EQ(std::wstring(got_.GetString()), L"named");
+    EXPECT_EQ(Text(b_.m, L"R## + K&&"), L"12");
+  }
+
+ private:
+  // Runs one call in an armed window; false once the failure was met.
+  bool Step(const char* what, std::initializer_list<int32_t> usual, const std::function<int32_t()>& call) {
+    ArmAllocationFailure(left_);
+    const int32_t result = call();
+    left_ = DisarmAllocationFailure();
+    bool allowed = false;
+    for (int32_t r : usual) allowed = allowed || result == r;
+    if (left_ == 0) allowed = allowed || result == kOutOfMemory;
+    EXPECT_TRUE(allowed) << what << " returned " << result << (left_ == 0 ? " after the failure" : "");
+    return left_ != 0;
+  }
+
+  long left_;
+  std::wstring path_;
+  Macro a_, b_;
+  AnyType name_ = Holding(L"named");
+  AnyType entry_ = Holding(L"LIMIT#:rw:2.5");
+  AnyType got_, list_;
+  MemoryWriter writer_;
+  std::vector<uint32_t> image_;  // a program image wants 4-aligned memory
+  std::vector<uint8_t> stored_;
+
+  static AnyType Holding(const wchar_t* text) {
+    AnyType v;
+    (void)v.SetData(text);
+    return v;
+  }
+};
+
+TEST(AllocationFailures, EveryAllocationOfASessionMayFail) {
+  char path[] = "/tmp/msc_alloc_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(write(fd, kProgram, sizeof kProgram - 1), static_cast<ssize_t>(sizeof kProgram - 1));
+  close(fd);
+  long n = 1;
+  for (; n < 100000; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    Session session(n, path);
+    const bool completed = session.Run();
+    session.CheckUsable();
+    if (completed) session.CheckResults();
+    if (completed || HasFailure()) break;
+  }
+  std::remove(path);
+  EXPECT_GT(n, 50) << "the session should allocate";
+  std::printf("a session makes %ld allocations\n", n - 1);
+}
+
+}  // namespace
+}  // namespace msc::test
