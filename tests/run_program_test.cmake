@@ -9,6 +9,15 @@ if(EXISTS ${base}.args)
   # @STATE@ names a state file of this test in the build tree, fresh for
   # every run of the test.
   string(REPLACE "@STATE@" "${OUTDIR}/${name}.state" args "${args}")
+  # @FIFO@ names a FIFO of this test in the build tree.
+  if(args MATCHES "@FIFO@")
+    file(REMOVE ${OUTDIR}/${name}.fifo)
+    execute_process(COMMAND mkfifo ${OUTDIR}/${name}.fifo RESULT_VARIABLE made)
+    if(NOT made EQUAL 0)
+      message(FATAL_ERROR "cannot make ${OUTDIR}/${name}.fifo")
+    endif()
+    string(REPLACE "@FIFO@" "${OUTDIR}/${name}.fifo" args "${args}")
+  endif()
   separate_arguments(args UNIX_COMMAND "${args}")
 endif()
 file(REMOVE ${OUTDIR}/${name}.state)
@@ -23,11 +32,16 @@ set(input /dev/null)
 if(EXISTS ${base}.in)
   set(input ${base}.in)
 endif()
+# The tests of tests/programs/tool/ give the whole command line in NAME.args.
+set(command_line ${COMMAND} ${PROGRAM})
+if("${COMMAND}" STREQUAL "tool")
+  set(command_line "")
+endif()
 set(out "")
 set(err "")
 foreach(run RANGE 1 ${runs})
   execute_process(
-    COMMAND ${TOOL} ${COMMAND} ${PROGRAM} ${args}
+    COMMAND ${TOOL} ${command_line} ${args}
     INPUT_FILE ${input}
     OUTPUT_VARIABLE run_out
     ERROR_VARIABLE run_err
@@ -48,4 +62,12 @@ if(NOT out STREQUAL expected)
 endif()
 if(NOT rc STREQUAL expected_rc)
   message(FATAL_ERROR "exit status ${rc}, expected ${expected_rc}\n${err}")
+endif()
+# NAME.err, when present, is what standard error must be.
+if(EXISTS ${base}.err)
+  file(READ ${base}.err expected_err)
+  string(REPLACE "${OUTDIR}/${name}.fifo" "@FIFO@" err "${err}")
+  if(NOT err STREQUAL expected_err)
+    message(FATAL_ERROR "stderr differs from ${base}.err\n--- expected ---\n${expected_err}\n--- actual ---\n${err}")
+  endif()
 endif()

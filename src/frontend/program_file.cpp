@@ -89,10 +89,15 @@ class StoredText {
       : listing_(Allocate<char>(kLineBufferSize)), utf8_(Allocate<char>(kLineBufferSize)) {}
   explicit operator bool() const noexcept { return listing_ && utf8_; }
 
+  // False once a line came out empty for lack of memory: what was built
+  // from the texts misses that line.
+  bool Complete() const noexcept { return !outOfMemory_; }
+
   std::string_view Of(const uint8_t* record) noexcept {
     ListLine(record, listing_.get(), kLineBufferSize);
     int length = CodePageToUtf8(listing_.get(), utf8_.get(), kLineBufferSize);
     const char* text = utf8_.get();
+    if (length == kConvertOutOfMemory) outOfMemory_ = true;
     if (length <= 0) return {text, 0};  // never a null view: callers copy from it
     if (text[0] == ' ') {
       ++text;
@@ -104,6 +109,7 @@ class StoredText {
  private:
   std::unique_ptr<char[]> listing_;
   std::unique_ptr<char[]> utf8_;
+  bool outOfMemory_ = false;
 };
 
 // Converts through wide text; see the header for the contract.
@@ -123,7 +129,10 @@ int Convert(uint32_t fromPage, uint32_t toPage, const char* in, char* out, size_
   const int needed = platform::MultiToWide(fromPage, in, -1, nullptr, 0);
   if (needed <= 0 || needed > kMaxWideChars) return fail();
   auto wide = Allocate<wchar_t>(static_cast<size_t>(needed));
-  if (!wide) return fail();
+  if (!wide) {
+    out[0] = '\0';
+    return kConvertOutOfMemory;
+  }
   // The whole input is read before anything is written, so in and out may be
   // the same buffer.
   if (platform::MultiToWide(fromPage, in, -1, wide.get(), needed) != needed) return fail();
@@ -176,7 +185,8 @@ ErrNo LoadImageLines(QorMacro& m, const uint8_t* p, const uint8_t* end) noexcept
     std::memcpy(line + prefix, p, length);
     line[prefix + length] = '\0';
     p = zero + 1;
-    Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix);
+    if (Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix) == kConvertOutOfMemory)
+      return kErrOutOfMemory;
 
     uint32_t compiledNumber = 0;
     int32_t codeLength = 0;
@@ -222,6 +232,7 @@ uint32_t ProgramImageSize(QorMacro& m) noexcept {
   if (!stored) return 0;
   uint64_t size = sizeof kImageMagic;
   ForEachRecord(m, [&](const uint8_t* record) { size += stored.Of(record).size() + 1; });
+  if (!stored.Complete()) return 0;
   size += 1;                      // end of the lines
   size = (size + 3) & ~uint64_t{3};  // padding in a 4-aligned buffer
   size += kSizeField + sizeof kEndMarker;
@@ -243,6 +254,7 @@ ErrNo SaveProgramImage(QorMacro& m, uint8_t* dest) noexcept {
     p += text.size();
     *p++ = 0;
   });
+  if (!stored.Complete()) return kErrOutOfMemory;
   *p++ = kEndOfLines;
   // The padding follows the buffer's own address. A host buffer that is not
   // 4-aligned would need more padding than was measured; the image then ends
@@ -305,6 +317,7 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   });
   // Buffered bytes may only fail to reach the disk when the file is closed.
   if (std::fclose(file.release()) != 0) ok = false;
+  if (!stored.Complete()) return kErrOutOfMemory;
   return ok ? kOk : kErrIllegalCall;
 }
 
@@ -325,7 +338,10 @@ ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   for (uint32_t number = kFirstLineNumber;; number += kLineNumberStep) {
     const size_t prefix = WriteLineNumber(line, number);
     if (!ReadSourceLine(file.get(), line + prefix, kLineBufferSize - prefix)) break;
-    Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix);
+    if (Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix) == kConvertOutOfMemory) {
+      if (first == kOk) first = kErrOutOfMemory;
+      continue;
+    }
     // The lexer upper-cases names in place; messages show the line as written.
     std::memcpy(shown.get(), line, std::strlen(line) + 1);
 

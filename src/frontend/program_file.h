@@ -25,7 +25,9 @@ namespace msc {
 
 // Conversions between the conversion code page and UTF-8, through wide text of
 // at most 65536 characters. Output cut to capacity, last byte forced to 0; on
-// failure the output is emptied and -1 returned, else the output length.
+// failure the output is emptied and -1 returned (kConvertOutOfMemory when the
+// wide text found no memory), else the output length.
+inline constexpr int kConvertOutOfMemory = -2;
 int CodePageToUtf8(const char* in, char* out, size_t capacity) noexcept;
 int Utf8ToCodePage(const char* in, char* out, size_t capacity) noexcept;
 
