@@ -107,7 +107,8 @@ std::wstring Text(QorMacro* m, const wchar_t* name) {
 // session stops at the call that met the failure.
 class Session {
  public:
-  Session(long n, const std::string& path) : left_(n), path_(path.begin(), path.end()) {}
+  Session(long n, const std::string& path)
+      : left_(n), path_(path.begin(), path.end()), saved_(path_ + L".saved") {}
 
   // True when every call ran without meeting the failure.
   bool Run() {
@@ -119,6 +120,9 @@ class Session {
            Step("set", kRefused, [&] { return _SetVariable(a_.m, L"C$(3)", &name_); }) &&
            Step("register", kRefused, [&] { return _SetVariable(a_.m, L"setVariable", &entry_); }) &&
            Step("list", kRefused, [&] { return _GetVariable(a_.m, L"variableList", &list_); }) &&
+           Step("edit", kOutOfMemory, [&] { return _DirectExecute(a_.m, L"900 *EDITED"); }) &&
+           Step("edit more", kOutOfMemory, [&] { return _DirectExecute(a_.m, L"910 E$ = \"edit\" + \"ed\" : Return"); }) &&
+           Step("save file", kOutOfMemory, [&] { return _SaveProgramF(a_.m, saved_.c_str()); }) &&
            // 0 is all _GetProgramSize can say when it finds no memory.
            Step("program size", kOutOfMemory, [&] {
              const int32_t size = _GetProgramSize(a_.m);
@@ -128,6 +132,7 @@ class Session {
            }) &&
            Step("save program", kRefused, [&] { return _SaveProgramM(a_.m, image_.data()); }) &&
            Step("load program", kOutOfMemory, [&] { return _LoadProgramM(b_.m, image_.data()); }, true) &&
+           Step("edited", kOutOfMemory, [&] { return _Gosub(b_.m, L"*EDITED"); }) &&
            Step("copy", kOutOfMemory, [&] { return _CopyVariable2(b_.m, L"C$", a_.m); }) &&
            Step("stored size", kRefused, [&] {
              const int32_t size = _GetStoredVariableSize(a_.m);
@@ -168,6 +173,7 @@ class Session {
     EXPECT_EQ(Text(b_.m, L"S$$ + Ready& + C$(3)"), L"alllloctAstored1named");
     EXPECT_EQ(std::wstring(got_.GetString()), L"named");
     EXPECT_EQ(Text(b_.m, L"R## + K&&"), L"12");
+    EXPECT_EQ(Text(b_.m, L"E$"), L"edited");
   }
 
   // True once the failure was injected.
@@ -195,7 +201,7 @@ class Session {
 
   long left_;
   const char* metIn_ = "no call";
-  std::wstring path_;
+  std::wstring path_, saved_;
   Macro a_, b_;
   AnyType name_ = Holding(L"named");
   AnyType entry_ = Holding(L"LIMIT#:rw:2.5");
@@ -227,6 +233,7 @@ TEST(AllocationFailures, EveryAllocationOfASessionMayFail) {
     if (!session.Failed() || HasFailure()) break;
   }
   std::remove(path);
+  std::remove((std::string(path) + ".saved").c_str());
   EXPECT_GT(n, 50) << "the session should allocate";
   std::printf("a session makes %ld allocations\n", n - 1);
 }
