@@ -49,6 +49,15 @@ constexpr char kProgram[] =
     "  Dim C$(4)\n"
     "  C$(2) = \"two\" + Str$(Grid&(1, 2))\n"
     "  K&& = A&(20) : R## = B#(2) * 2\n"
+    "  Dim D$(2), U!(2)\n"
+    "  D$(1) = C$(2) + \"!\" : U!(1) = D$(1) + \"?\" : Erase D$()\n"
+    "  Select Left$(U!(1), 3)\n"
+    "    Case \"two\"\n"
+    "      Sel& = 1\n"
+    "  End Select\n"
+    "  Do\n"
+    "    Sel& = Sel& * 2\n"
+    "  Loop While Sel& < 8\n"
     "Return\n"
     "*CALLS\n"
     "  Depth& = 0 : Msg$ = \"\"\n"
@@ -167,6 +176,7 @@ class Session {
     EXPECT_EQ(Text(a_.m, L"Words$(1)"), L"ALLLLOCTA9");
     EXPECT_EQ(Text(a_.m, L"P$ + Str$(V!) + W!!"), L"x;yFFab 3.14220RST");
     EXPECT_EQ(Text(a_.m, L"C$(2) + Str$(A&(20) + A&(0))"), L"two87");
+    EXPECT_EQ(Text(a_.m, L"U!(1) + Str$(Sel&)"), L"two8!?8");
     EXPECT_EQ(Text(a_.m, L"Msg$ + Str$(Caught&)"), L"iii11");
     EXPECT_EQ(Text(a_.m, L"LIMIT#"), L"2.5");
     EXPECT_EQ(std::wstring(list_.GetString()), L"LIMIT#:rw:2.5");
