@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "api/qor_macro.h"
@@ -209,8 +210,14 @@ ErrNo StmtKeyword(ExecFrame& f) noexcept {
     for (const Keyword& k : kKeywords) platform::LinePrint(k.name);
     return kOk;
   }
+  std::string name;
+  try {
+    name = platform::WideToPath(path);
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
   // A file that cannot be opened gets nothing and is no error.
-  std::FILE* file = std::fopen(platform::WideToPath(path).c_str(), "w");
+  std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) return kOk;
   for (const Keyword& k : kKeywords) std::fprintf(file, "%s\n", k.name);
   std::fclose(file);
