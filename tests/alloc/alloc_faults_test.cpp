@@ -117,7 +117,10 @@ std::wstring Text(QorMacro* m, const wchar_t* name) {
 class Session {
  public:
   Session(long n, const std::string& path)
-      : left_(n), path_(path.begin(), path.end()), saved_(path_ + L".saved") {}
+      : left_(n),
+        path_(path.begin(), path.end()),
+        saved_(path_ + L".saved"),
+        keywords_(L"Keyword \"" + path_ + L".keys\"") {}
 
   // True when every call ran without meeting the failure.
   bool Run() {
@@ -132,6 +135,7 @@ class Session {
            Step("edit", kOutOfMemory, [&] { return _DirectExecute(a_.m, L"900 *EDITED"); }) &&
            Step("edit more", kOutOfMemory, [&] { return _DirectExecute(a_.m, L"910 E$ = \"edit\" + \"ed\" : Return"); }) &&
            Step("save file", kOutOfMemory, [&] { return _SaveProgramF(a_.m, saved_.c_str()); }) &&
+           Step("keywords", kOutOfMemory, [&] { return _DirectExecute(a_.m, keywords_.c_str()); }) &&
            // 0 is all _GetProgramSize can say when it finds no memory.
            Step("program size", kOutOfMemory, [&] {
              const int32_t size = _GetProgramSize(a_.m);
@@ -211,7 +215,7 @@ class Session {
 
   long left_;
   const char* metIn_ = "no call";
-  std::wstring path_, saved_;
+  std::wstring path_, saved_, keywords_;
   Macro a_, b_;
   AnyType name_ = Holding(L"named");
   AnyType entry_ = Holding(L"LIMIT#:rw:2.5");
@@ -244,6 +248,7 @@ TEST(AllocationFailures, EveryAllocationOfASessionMayFail) {
   }
   std::remove(path);
   std::remove((std::string(path) + ".saved").c_str());
+  std::remove((std::string(path) + ".keys").c_str());
   EXPECT_GT(n, 50) << "the session should allocate";
   std::printf("a session makes %ld allocations\n", n - 1);
 }
