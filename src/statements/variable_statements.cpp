@@ -280,12 +280,15 @@ void AppendListLine(std::string& out, uint8_t* cell, QorMacro& m) {
 // ---- VarSave ----
 
 // Writes the variables that match pattern (all of them for null) to the
-// procedure stream as chunks of the variable stream; 5 when writing fails.
+// procedure stream as chunks of the variable stream; 7 when memory runs
+// out, 5 when writing fails.
 ErrNo WriteProcedureChunks(QorMacro& m, const char* pattern) noexcept {
   VariableSelection selection;
   selection.kind = pattern != nullptr ? VariableSelection::kPattern : VariableSelection::kEverything;
   selection.pattern = pattern;
-  return WriteStreamChunks(m, selection, *m.procedureStream) == kOk ? kOk : kErrIllegalCall;
+  const int32_t written = WriteStreamChunks(m, selection, *m.procedureStream);
+  if (written == kErrOutOfMemory) return kErrOutOfMemory;
+  return written == kOk ? kOk : kErrIllegalCall;
 }
 
 }  // namespace

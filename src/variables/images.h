@@ -66,7 +66,8 @@ struct VariableSelection {
 [[nodiscard]] int32_t LoadStoredImage(QorMacro& m, const uint8_t* image) noexcept;
 
 // Writes the selected variables as chunks through the stream (no header, no
-// finish): 0, or -1 when a block or a write fails.
+// finish): 0, 7 when memory for a chunk runs out, or -1 when a block or a
+// write fails.
 [[nodiscard]] int32_t WriteStreamChunks(QorMacro& m, const VariableSelection& selection,
                                         HostWriteStream& stream) noexcept;
 // Header, chunks and finish: the status of a failing header or finish, -1

@@ -343,7 +343,7 @@ int32_t WriteStreamChunks(QorMacro& m, const VariableSelection& selection,
     chunk.push_back(kTagEnd);
     return WriteChunk(chunk, stream);
   } catch (const std::bad_alloc&) {
-    return kImageFailed;
+    return kErrOutOfMemory;
   }
 }
 
