@@ -1,8 +1,9 @@
 // Walks an allocation failure through a representative session: for every
-// N the Nth allocation of the engine fails, the call that meets it must end
-// with its usual result, error 7 or its own failure value, and the objects
-// must still work afterwards. LeakSanitizer checks at exit that nothing
-// stayed behind.
+// N the Nth allocation of the engine fails, the call that meets it must
+// succeed or end with error 7 or its own failure value, and the objects must
+// still work afterwards. A call that succeeds despite the failure must have
+// done all of its work: the session then runs to the end and its results are
+// checked. LeakSanitizer checks at exit that nothing stayed behind.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -67,6 +68,12 @@ constexpr char kProgram[] =
     "  Catch\n"
     "    Caught& = Errno\n"
     "  End Try\n"
+    "Return\n"
+    "*SAVEPROC\n"
+    "  VarSave \"GRID*\"\n"
+    "Return\n"
+    "*LOADPROC\n"
+    "  Loaded& = 1\n"
     "Return\n"
     "*INNER\n"
     "  Depth& = Depth& + 1\n"
@@ -160,6 +167,12 @@ class Session {
              MemoryReader reader(writer_.pieces);
              return _LoadVariable2(b_.m, &reader);
            }) &&
+           Step("save proc", kRefused, [&] { return _SaveProc(a_.m, &proc_); }) &&
+           // The result of a procedure load is the load's, not "*LoadProc"'s.
+           Step("load proc", kRefused, [&] {
+             MemoryReader reader(proc_.pieces);
+             return _LoadProc(b_.m, &reader);
+           }, true) &&
            Step("get", kRefused, [&] { return _GetVariable(b_.m, L"S$$ + Str$(K&&)", &got_); }) &&
            Step("get element", kRefused, [&] { return _GetVariable(a_.m, L"C$(3)", &got_); });
   }
@@ -188,6 +201,7 @@ class Session {
     EXPECT_EQ(std::wstring(got_.GetString()), L"named");
     EXPECT_EQ(Text(b_.m, L"R## + K&&"), L"12");
     EXPECT_EQ(Text(b_.m, L"E$"), L"edited");
+    EXPECT_EQ(Text(b_.m, L"Grid&(1, 2) + Loaded&"), L"9");
   }
 
   // True once the failure was injected.
@@ -220,7 +234,7 @@ class Session {
   AnyType name_ = Holding(L"named");
   AnyType entry_ = Holding(L"LIMIT#:rw:2.5");
   AnyType got_, list_;
-  MemoryWriter writer_;
+  MemoryWriter writer_, proc_;
   std::vector<uint32_t> image_;  // a program image wants 4-aligned memory
   std::vector<uint8_t> stored_;
 
