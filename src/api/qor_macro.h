@@ -1,6 +1,7 @@
 // The macro object: the whole state of one macro context.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/active_frames.h"
 #include "engine/errors.h"
 #include "engine/interrupt.h"
 #include "engine/site_cache.h"
@@ -32,7 +34,8 @@ inline constexpr uint32_t kProgramGrowth = 4096;
 // Where the labels of the program were found: offsets of their first line
 // (-1: no line has it). Every edit of the program bumps the area's
 // generation, which empties the cache on the next lookup, so a lookup still
-// finds the first matching line. Runs on several threads share it.
+// finds the first matching line. Runs on several threads share it; lookups
+// and edits alike hold the object lock.
 struct LabelCache {
   // Found by the label text as it stands in the code, with no key copied.
   // Labels are short, so a byte-wise FNV-1a hash is cheaper than the
@@ -45,7 +48,6 @@ struct LabelCache {
       return static_cast<size_t>(h);
     }
   };
-  platform::RecursiveLock mutex;
   uint64_t generation = 0;
   std::unordered_map<std::string, int32_t, Hash, std::equal_to<>> offsets;
 };
@@ -56,7 +58,9 @@ struct ProgramArea {
   uint8_t* data = nullptr;
   uint32_t capacity = 0;
   int32_t used = 0;
-  uint64_t generation = 0;  // bumped by every edit
+  // Bumped by every edit, which holds the object lock; runs read it between
+  // statements without the lock (they look up their caches by it).
+  std::atomic<uint64_t> generation{0};
   // The last line record, as StoreLine left it; any other edit bumps the
   // generation past lastLineGeneration, which makes it unknown.
   uint32_t lastLineOffset = 0;
@@ -64,6 +68,7 @@ struct ProgramArea {
   LabelCache labels;
   SiteCache sites;  // emptied by the first lookup after an edit, as the labels are
   QuickTable quick;  // decoded forms, dropped by the first lookup after an edit
+  FrameCensus frames;  // execution frames of the object alive, by thread
 
   ProgramArea() = default;
   ProgramArea(const ProgramArea&) = delete;

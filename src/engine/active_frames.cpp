@@ -11,6 +11,7 @@ namespace msc {
 namespace {
 
 thread_local ActiveFrame* innermost = nullptr;
+thread_local EditPermit* innermostPermit = nullptr;
 
 // The empty record sent-off places point to; a second empty record (the
 // program's end) follows its end-of-line byte.
@@ -88,11 +89,86 @@ void MoveFrame(ExecFrame& f, const ProgramEdit& e, intptr_t newBase) noexcept {
   }
 }
 
+uintptr_t ThisThread() noexcept {
+  static thread_local char token;
+  return reinterpret_cast<uintptr_t>(&token);
+}
+
 }  // namespace
 
-ActiveFrame::ActiveFrame(ExecFrame& f) noexcept : frame_(f), outer_(innermost) { innermost = this; }
+void FrameCensus::Add(uintptr_t thread) noexcept {
+  std::lock_guard<std::mutex> hold(mutex_);
+  Entry* free = nullptr;
+  for (Entry& e : entries_) {
+    if (e.frames > 0 && e.thread == thread) {
+      ++e.frames;
+      return;
+    }
+    if (e.frames == 0 && free == nullptr) free = &e;
+  }
+  if (free == nullptr) {
+    ++overflow_;
+    return;
+  }
+  *free = Entry{thread, 1};
+}
+
+void FrameCensus::Remove(uintptr_t thread) noexcept {
+  std::lock_guard<std::mutex> hold(mutex_);
+  for (Entry& e : entries_) {
+    if (e.frames > 0 && e.thread == thread) {
+      --e.frames;
+      return;
+    }
+  }
+  --overflow_;
+}
+
+bool FrameCensus::OthersThan(uintptr_t thread) noexcept {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (overflow_ > 0) return true;
+  for (const Entry& e : entries_)
+    if (e.frames > 0 && e.thread != thread) return true;
+  return false;
+}
+
+FrameCount::FrameCount(QorMacro* m) noexcept : counted_(m), thread_(ThisThread()) {
+  if (m != nullptr) m->program.frames.Add(thread_);
+}
+
+FrameCount::~FrameCount() {
+  if (counted_ != nullptr) counted_->program.frames.Remove(thread_);
+}
+
+void FrameCount::MoveToThisThread() noexcept {
+  const uintptr_t now = ThisThread();
+  if (counted_ == nullptr || now == thread_) return;
+  counted_->program.frames.Add(now);
+  counted_->program.frames.Remove(thread_);
+  thread_ = now;
+}
+
+EditPermit::EditPermit(QorMacro& m) noexcept : macro_(m), outer_(innermostPermit) {
+  macro_.lock.lock();
+  bool nested = false;
+  for (const EditPermit* p = outer_; p != nullptr && !nested; p = p->outer_)
+    nested = &p->macro_ == &m && p->granted_;
+  granted_ = nested || !m.program.frames.OthersThan(ThisThread());
+  innermostPermit = this;
+}
+
+EditPermit::~EditPermit() {
+  innermostPermit = outer_;
+  macro_.lock.unlock();
+}
+
+ActiveFrame::ActiveFrame(ExecFrame& f) noexcept : frame_(f), outer_(innermost) {
+  innermost = this;
+  f.counted.MoveToThisThread();
+}
 
 ActiveFrame::~ActiveFrame() { innermost = outer_; }
+
 
 void RelocateFrames(QorMacro& m, const ProgramEdit& edit) noexcept {
   const auto newBase = reinterpret_cast<intptr_t>(m.program.data);

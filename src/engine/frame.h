@@ -22,6 +22,25 @@ namespace msc {
 
 inline constexpr size_t kControlStackSize = 1024;
 
+// Counts a frame in its object's census for its lifetime, under the thread
+// it was made on, or the thread that runs it (see active_frames.h: a program
+// edit asks whether frames of other threads may be pointing into the
+// program).
+class FrameCount {
+ public:
+  explicit FrameCount(QorMacro* m) noexcept;
+  ~FrameCount();
+  FrameCount(const FrameCount&) = delete;
+  FrameCount& operator=(const FrameCount&) = delete;
+
+  // Counts the frame under the calling thread from now on.
+  void MoveToThisThread() noexcept;
+
+ private:
+  QorMacro* const counted_;
+  uintptr_t thread_;
+};
+
 struct ExecFrame {
   const uint8_t* pos = nullptr;         // next byte of the current line's code
   const uint8_t* tokenStart = nullptr;  // where the last token read began
@@ -35,8 +54,9 @@ struct ExecFrame {
   QorMacro* macro = nullptr;
   alignas(8) uint8_t stack[kControlStackSize];
   uint8_t* top = stack + kControlStackSize;
+  FrameCount counted;
 
-  explicit ExecFrame(QorMacro* m) noexcept : macro(m) {}
+  explicit ExecFrame(QorMacro* m) noexcept : macro(m), counted(m) {}
   ExecFrame(const ExecFrame&) = delete;
   ExecFrame& operator=(const ExecFrame&) = delete;
   ~ExecFrame() { Unwind(); }

@@ -420,11 +420,7 @@ ErrNo DirectExecute(QorMacro& m, const char* text, uint32_t* stepMode) noexcept 
 
   ExecFrame f(&m);
   if (number != 0) {
-    if (codeLength == 0) {
-      DeleteLines(m, number, number);
-      return kOk;
-    }
-    e = StoreLine(m, number, RecordCode(record), codeLength);
+    e = codeLength == 0 ? DeleteLines(m, number, number) : StoreLine(m, number, RecordCode(record), codeLength);
     if (e != kOk) {
       JumpTo(f, record);
       ReportError(e, m.reportMode, f);

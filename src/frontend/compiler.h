@@ -18,12 +18,14 @@ struct ExecFrame;
 [[nodiscard]] ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages,
                                 uint32_t* lineNumber, int32_t* codeLength) noexcept;
 
-// Inserts or replaces a line in line-number order; 7 when the area cannot grow.
+// Inserts or replaces a line in line-number order; 7 when the area cannot
+// grow, 5 while the object runs on another thread (see EditPermit).
 [[nodiscard]] ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code,
                               int32_t codeLength) noexcept;
 
-// Removes every line numbered first..last (both included).
-void DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept;
+// Removes every line numbered first..last (both included); 5 while the
+// object runs on another thread.
+[[nodiscard]] ErrNo DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept;
 
 // Record of exactly that line number, or null.
 [[nodiscard]] uint8_t* FindLineRecord(QorMacro& m, uint32_t lineNumber) noexcept;

@@ -8,16 +8,15 @@
 // tries to allocate one.
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <string>
-#include <system_error>
 
 #include "api/qor_macro.h"
 #include "engine/active_frames.h"
 #include "engine/frame.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
+#include "platform/lock.h"
 
 namespace msc {
 namespace {
@@ -70,6 +69,8 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   // The record length is 16 bits; the compiler never makes longer code.
   if (codeLength < 0 || static_cast<size_t>(codeLength) > kCompileOutputLimit) return kErrLineBufferOverflow;
   const auto recordLength = static_cast<uint32_t>(codeLength) + static_cast<uint32_t>(kRecordOverhead);
+  const EditPermit permit(m);
+  if (!permit.Granted()) return kErrIllegalCall;
   ProgramArea& a = m.program;
   const auto oldBase = reinterpret_cast<uintptr_t>(a.data);
   const uint32_t oldUsed = HasArea(a) ? static_cast<uint32_t>(a.used) : 0;
@@ -109,14 +110,16 @@ ErrNo StoreLine(QorMacro& m, uint32_t lineNumber, const uint8_t* code, int32_t c
   return kOk;
 }
 
-void DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept {
+ErrNo DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept {
+  const EditPermit permit(m);
+  if (!permit.Granted()) return kErrIllegalCall;
   ProgramArea& a = m.program;
   Records walk(a);
   for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) < first;) walk.Next();
   uint8_t* from = walk.Position();
   for (uint8_t* r; (r = walk.Current()) != nullptr && RecordLineNumber(r) <= last;) walk.Next();
   uint8_t* to = walk.Position();
-  if (from == to) return;
+  if (from == to) return kOk;
   ++a.generation;
   const ProgramEdit edit{reinterpret_cast<uintptr_t>(a.data), static_cast<uint32_t>(a.used),
                          static_cast<uint32_t>(from - a.data), static_cast<uint32_t>(to - a.data),
@@ -124,6 +127,7 @@ void DeleteLines(QorMacro& m, uint32_t first, uint32_t last) noexcept {
   std::memmove(from, to, static_cast<size_t>(a.data + a.used - to));
   a.used -= static_cast<int32_t>(to - from);
   RelocateFrames(m, edit);
+  return kOk;
 }
 
 uint8_t* FindLineRecord(QorMacro& m, uint32_t lineNumber) noexcept {
@@ -155,8 +159,10 @@ uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
   if (label == nullptr) return nullptr;
   ProgramArea& a = m.program;
   LabelCache& cache = a.labels;
+  // The object lock, as edits hold it: a run that has not looked into the
+  // program yet (a label called by the host) finds it whole.
+  platform::LockGuard hold(m.lock);
   try {
-    platform::LockGuard hold(cache.mutex);
     if (cache.generation != a.generation) {
       cache.offsets.clear();
       cache.generation = a.generation;
@@ -168,8 +174,6 @@ uint8_t* FindLabelRecord(QorMacro& m, const char* label, size_t len) noexcept {
     return r;
   } catch (const std::bad_alloc&) {
     return SearchLabel(m, label, len);  // a lookup without the cache is still exact
-  } catch (const std::system_error&) {
-    return SearchLabel(m, label, len);
   }
 }
 

@@ -26,11 +26,13 @@
 
 #include "api/config.h"
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
 #include "frontend/listing.h"
 #include "platform/codepage.h"
 #include "platform/console.h"
+#include "platform/lock.h"
 
 namespace msc {
 namespace {
@@ -227,6 +229,8 @@ int Utf8ToCodePage(const char* in, char* out, size_t capacity) noexcept {
 }
 
 uint32_t ProgramImageSize(QorMacro& m) noexcept {
+  // Saving reads the program as an edit on another thread would write it.
+  const platform::LockGuard hold(m.lock);
   if (m.program.Empty()) return 0;
   StoredText stored;
   if (!stored) return 0;
@@ -240,6 +244,7 @@ uint32_t ProgramImageSize(QorMacro& m) noexcept {
 }
 
 ErrNo SaveProgramImage(QorMacro& m, uint8_t* dest) noexcept {
+  const platform::LockGuard hold(m.lock);
   if (m.program.Empty()) return kOk;
   if (dest == nullptr) return kErrIllegalCall;
   const uint32_t expected = ProgramImageSize(m);
@@ -290,6 +295,9 @@ ErrNo LoadProgramImage(QorMacro& m, const uint8_t* image, const uint8_t** after)
   if (!ImageLinesWellFormed(image + kImageHeader, marker)) return -1;
   if (after != nullptr) *after = image + size;
 
+  // Held over the whole load: refused whole, or made whole.
+  const EditPermit permit(m);
+  if (!permit.Granted()) return kErrIllegalCall;
   ClearProgram(m);
   const ErrNo err = LoadImageLines(m, image + kImageHeader, marker);
   if (err != kOk) ClearProgram(m);
@@ -305,6 +313,7 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   StoredText stored;
   if (!stored) return kErrOutOfMemory;
 
+  const platform::LockGuard hold(m.lock);
   bool ok = true;
   ForEachRecord(m, [&](const uint8_t* record) {
     if (!ok) return;
@@ -322,6 +331,10 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
 }
 
 ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
+  // Held over the whole load: refused whole, or made whole. Runs starting
+  // on other threads meanwhile wait for the lock and find the new program.
+  const EditPermit permit(m);
+  if (!permit.Granted()) return kErrIllegalCall;
   ClearProgram(m);
   if (path == nullptr) return kErrIllegalCall;
   std::string fsPath;

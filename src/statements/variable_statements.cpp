@@ -325,7 +325,8 @@ ErrNo StmtNew(ExecFrame& f) noexcept {
   QorMacro& m = *f.macro;
   const bool runningProgram = InProgramArea(m, f.line);
   {
-    platform::LockGuard hold(m.lock);
+    const EditPermit permit(m);
+    if (!permit.Granted()) return kErrIllegalCall;
     ClearProgram(m);
   }
   // The variables the rest of a direct line refers to are gone as well.
@@ -339,8 +340,7 @@ ErrNo StmtDelete(ExecFrame& f) noexcept {
   if (ErrNo e = ReadDeleteRange(f, &first, &last); e != kOk) return e;
   // The lines after the deleted ones move down, and the running line and the
   // places the run keeps move with them; a run whose line is deleted ends.
-  DeleteLines(*f.macro, first, last);
-  return kOk;
+  return DeleteLines(*f.macro, first, last);
 }
 
 ErrNo StmtVarPush(ExecFrame& f) noexcept {

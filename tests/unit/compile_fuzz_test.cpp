@@ -41,7 +41,7 @@ void CompileChecked(QorMacro& m, const std::string& src, bool messages) {
     ASSERT_NE(rec, nullptr);
     std::vector<char> listed(kLineBufferSize);
     ListLine(rec, listed.data(), listed.size());
-    DeleteLines(m, number, number);
+    ASSERT_EQ(DeleteLines(m, number, number), kOk);
   }
 }
 

@@ -90,7 +90,7 @@ TEST_F(ProgramAreaTest, AppendedLinesStaySortedAcrossEveryOtherEdit) {
   Store(400, 5);  // the last line replaced
   EXPECT_EQ(RecordLength(FindLineRecord(m, 400)), 6 + kRecordOverhead);
   Store(410);
-  DeleteLines(m, 410, 410);
+  EXPECT_EQ(DeleteLines(m, 410, 410), kOk);
   Store(405);
   Store(398);
   Store(420);
@@ -101,15 +101,15 @@ TEST_F(ProgramAreaTest, AppendedLinesStaySortedAcrossEveryOtherEdit) {
 
 TEST_F(ProgramAreaTest, DeleteRanges) {
   for (uint32_t n : {10u, 20u, 30u, 40u, 50u}) Store(n);
-  DeleteLines(m, 15, 25);
+  EXPECT_EQ(DeleteLines(m, 15, 25), kOk);
   EXPECT_EQ(Lines(), (std::vector<uint32_t>{10, 30, 40, 50}));
-  DeleteLines(m, 31, 39);  // nothing in range
-  DeleteLines(m, 60, 100);
-  DeleteLines(m, 40, 30);
+  EXPECT_EQ(DeleteLines(m, 31, 39), kOk);  // nothing in range
+  EXPECT_EQ(DeleteLines(m, 60, 100), kOk);
+  EXPECT_EQ(DeleteLines(m, 40, 30), kOk);
   EXPECT_EQ(Lines(), (std::vector<uint32_t>{10, 30, 40, 50}));
-  DeleteLines(m, 30, 50);  // both ends included, up to the last line
+  EXPECT_EQ(DeleteLines(m, 30, 50), kOk);  // both ends included, up to the last line
   EXPECT_EQ(Lines(), (std::vector<uint32_t>{10}));
-  DeleteLines(m, 0, 0xFFFFFFFF);
+  EXPECT_EQ(DeleteLines(m, 0, 0xFFFFFFFF), kOk);
   EXPECT_EQ(Lines(), std::vector<uint32_t>{});
   EXPECT_EQ(m.program.used, 2);
 }
@@ -165,7 +165,7 @@ TEST_F(ProgramAreaTest, LabelLookupsFollowEveryEdit) {
   EXPECT_EQ(find("*LATE"), 20u);
   StoreSource("20 Print");   // replaced: the next definition is found again
   EXPECT_EQ(find("*LATE"), 50u);
-  DeleteLines(m, 50, 50);
+  EXPECT_EQ(DeleteLines(m, 50, 50), kOk);
   EXPECT_EQ(find("*LATE"), 60u);
   m.program.Reset();
   EXPECT_EQ(find("*LATE"), 0u);
@@ -182,7 +182,7 @@ TEST_F(ProgramAreaTest, MissingAreaIsAnEmptyProgram) {
   EXPECT_EQ(FindLabelRecord(m, "*A", 2), nullptr);
   EXPECT_EQ(FindLine(f, 10, nullptr, 0), kErrUndefinedLine);
   EXPECT_EQ(FindLine(f, 0, "*A", 2), kErrUndefinedLabel);
-  DeleteLines(m, 0, 100);
+  EXPECT_EQ(DeleteLines(m, 0, 100), kOk);
   EXPECT_EQ(Lines(), std::vector<uint32_t>{});
 
   Store(10);  // storing allocates a fresh area

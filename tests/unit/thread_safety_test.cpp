@@ -13,6 +13,7 @@
 
 #include "engine/variables.h"
 #include "frontend/code.h"
+#include "frontend/compiler.h"
 #include "test_support.h"
 
 namespace msc {
@@ -66,6 +67,7 @@ std::vector<std::string> Worker(int first, const char* label, char letter, const
 }
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 class ThreadSafety : public testing::Test {
  protected:
@@ -227,6 +229,38 @@ TEST_F(ThreadSafety, ParallelTasksSeeOnlyWholeValues) {
   for (const char* loop : {"LA&", "LB&", "LC&"}) EXPECT_EQ(Int(loop), kLabelPasses / 2 + 1) << loop;
   const std::string s = Text("S$");
   EXPECT_TRUE(s == as || s == bs || s == cs) << s;
+}
+
+// An edit of the program while the object runs on another thread is refused
+// with 5, so the other run's places in the program stay valid: from the host
+// (a numbered line, a deletion, New, a load) while a label runs, and from a
+// parallel task while its caller waits. Once the run is over the host edits.
+TEST_F(ThreadSafety, ProgramEditsAreRefusedWhileOtherThreadsRun) {
+  Load({"10 *SPIN", "20 RUN& = 1", "30 *AGAIN", "40 If STOP& = 0 Then Goto *AGAIN", "50 Return", "60 *TASKS",
+        "70 ParallelExecute", "80 Task", "90 Gosub *SPIN", "100 Task",
+        "110 Try : Delete 10-50 : Catch : E& = Errno : End Try", "120 STOP& = 1", "130 End ParallelExecute",
+        "140 Return", "RUN& = 0", "STOP& = 0", "E& = 0"});
+  std::vector<uint32_t> image(static_cast<size_t>(_GetProgramSize(&m)) / 4 + 1);
+  ASSERT_EQ(_SaveProgramM(&m, image.data()), 0);
+
+  int32_t result = -1;
+  std::thread run([&] { result = _Gosub(&m, L"*SPIN"); });
+  AnyType v;
+  while (_GetVariable(&m, L"RUN&", &v) != 0 || v.GetIntValue() != 1) std::this_thread::yield();
+  for (const wchar_t* edit : {L"45 RUN& = 2", L"40", L"Delete 10-50", L"New"})
+    EXPECT_EQ(_DirectExecute(&m, edit), 5) << Narrow(edit);
+  EXPECT_EQ(_LoadProgramM(&m, image.data()), 5);
+  v.SetData(1);
+  ASSERT_EQ(_SetVariable(&m, L"STOP&", &v), 0);
+  run.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(FindLineRecord(m, 40), nullptr);
+  EXPECT_EQ(_DirectExecute(&m, L"45 REM"), 0);
+
+  ASSERT_EQ(_DirectExecute(&m, L"STOP& = 0"), 0);
+  EXPECT_EQ(_Gosub(&m, L"*TASKS"), 0);
+  EXPECT_EQ(Int("E&"), 5);
+  EXPECT_NE(FindLineRecord(m, 10), nullptr);
 }
 
 }  // namespace
