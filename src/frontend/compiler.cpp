@@ -274,10 +274,13 @@ class LineCompiler {
 
   ErrNo EmitPunct(uint8_t b) noexcept {
     if (b == '?') {  // short for "Print" and a space
-      if (!Fits(3)) return kErrLineBufferOverflow;
+      // Spaces written after it stand for that space: a second run of them
+      // would list as one, and the listing would compile to other code.
+      const bool spaced = *src_ == ' ';
+      if (!Fits(spaced ? 2 : 3)) return kErrLineBufferOverflow;
       Put(static_cast<uint8_t>(tok::Print >> 8));
       Put(static_cast<uint8_t>(tok::Print & 0xFF));
-      Put(1);
+      if (!spaced) Put(1);
       Content(kLabelNone);
     } else if (b == ',' && nextComma_) {
       if (!Fits(2)) return kErrLineBufferOverflow;

@@ -184,8 +184,10 @@ TEST_F(CompilerTest, NextCommaAndPrintShorthand) {
   EXPECT_EQ(r.code, E().kw(tok::Next).b({1}).var(0xE0, "I&").kw(tok::NextComma).b({1}).var(0xE0, "J&")
                         .b({':', 1}).kw(tok::Print).b({1}).var(0xE0, "I&").b({',', 1}).var(0xE0, "J&").c);
 
-  // "?" becomes Print and a space, so that its listing reads back the same.
-  EXPECT_EQ(Compile(m, "10 ? A&").code, E().b({1}).kw(tok::Print).b({1, 1}).var(0xE0, "A&").c);
+  // "?" becomes Print and a space, so that its listing reads back the same;
+  // spaces written after it stand for that space.
+  EXPECT_EQ(Compile(m, "10 ?A&").code, E().b({1}).kw(tok::Print).b({1}).var(0xE0, "A&").c);
+  EXPECT_EQ(Compile(m, "10 ?  A&").code, E().b({1}).kw(tok::Print).b({2}).var(0xE0, "A&").c);
 }
 
 TEST_F(CompilerTest, CommentsKeepTheirBytes) {
