@@ -169,6 +169,8 @@ ActiveFrame::ActiveFrame(ExecFrame& f) noexcept : frame_(f), outer_(innermost) {
 
 ActiveFrame::~ActiveFrame() { innermost = outer_; }
 
+ActiveFrame* ActiveFrame::Innermost() noexcept { return innermost; }
+
 
 void RelocateFrames(QorMacro& m, const ProgramEdit& edit) noexcept {
   const auto newBase = reinterpret_cast<intptr_t>(m.program.data);

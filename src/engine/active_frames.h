@@ -76,6 +76,11 @@ class ActiveFrame {
   ActiveFrame& operator=(const ActiveFrame&) = delete;
   friend void RelocateFrames(QorMacro& m, const ProgramEdit& edit) noexcept;
 
+  // This thread's running frames, innermost first.
+  static ActiveFrame* Innermost() noexcept;
+  ActiveFrame* Outer() const noexcept { return outer_; }
+  ExecFrame& Frame() const noexcept { return frame_; }
+
  private:
   ExecFrame& frame_;
   ActiveFrame* outer_;

@@ -25,6 +25,7 @@
 #include "api/qor_macro.h"
 #include "engine/functions.h"
 #include "engine/host_names.h"
+#include "engine/host_window.h"
 #include "engine/operators.h"
 #include "engine/quick_expr.h"
 #include "engine/variables.h"
@@ -319,6 +320,8 @@ int ReadOperator(ExecFrame& f, const uint8_t** start) noexcept {
 // Reads the right operand of op with everything that binds tighter, and
 // combines it into left. The operator that stopped the operand is given back.
 ErrNo ApplyOperator(ExecFrame& f, int op, Value& left) noexcept {
+  // The right side may call the host, which frees the object lock.
+  const PendingOperands waiting(f, &left, 1);
   Value right;
   if (ErrNo e = EvaluatePrimary(f, right); e != kOk) return e;
   const uint8_t* start;

@@ -41,6 +41,8 @@ class FrameCount {
   uintptr_t thread_;
 };
 
+class PendingOperands;
+
 struct ExecFrame {
   const uint8_t* pos = nullptr;         // next byte of the current line's code
   const uint8_t* tokenStart = nullptr;  // where the last token read began
@@ -52,6 +54,7 @@ struct ExecFrame {
   bool followsLines = false;            // the dispatcher goes on into following lines itself (not in a task)
   uint32_t epoch = 0;                   // interrupt epoch the run started in
   QorMacro* macro = nullptr;
+  PendingOperands* pending = nullptr;   // values an evaluation keeps (host_window.h)
   alignas(8) uint8_t stack[kControlStackSize];
   uint8_t* top = stack + kControlStackSize;
   FrameCount counted;

@@ -19,6 +19,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
+#include "engine/host_window.h"
 #include "frontend/keywords.h"
 #include "platform/lock.h"
 
@@ -203,6 +204,7 @@ class ArgumentList {
   ArgumentList& operator=(const ArgumentList&) = delete;
 
   Value* data() noexcept { return values_; }
+  int size() const noexcept { return count_; }
 
  private:
   int count_ = 0;
@@ -222,6 +224,9 @@ ErrNo CallFunction(unsigned index, Value& result, ExecFrame& f) noexcept {
   const FunctionEntry& entry = kFunctions[index].entry;
   ArgumentList list(entry.argumentKinds);
   Value* const args = list.data();
+  // A later argument, or the function itself, may call the host, which
+  // frees the object lock.
+  const PendingOperands read(f, args, list.size());
   // Held from the evaluation of the first argument that still borrows a
   // variable's storage after conversion until the implementation is done.
   std::unique_lock<platform::RecursiveLock> lock(f.macro->lock, std::defer_lock);

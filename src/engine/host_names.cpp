@@ -9,6 +9,7 @@
 #include "api/config.h"
 #include "api/qor_macro.h"
 #include "engine/evaluator.h"
+#include "engine/host_window.h"
 #include "frontend/code.h"
 #include "platform/codepage.h"
 #include "variables/host_value.h"
@@ -68,10 +69,13 @@ ErrNo ReadHostName(ExecFrame& f, int kind, const char* name, size_t len, Value& 
   AnyType host;
   // The read's status is not examined: an unknown item reads as whatever the
   // host left in the empty value.
-  if (IsSystemKind(kind)) {
-    if (m.core) (void)m.core->GetSystemData(kSystemSection, item, &host);
-  } else {
-    if (m.host) (void)m.host->GetSceneData(item, &host);
+  {
+    const HostWindow window(m);
+    if (IsSystemKind(kind)) {
+      if (m.core) (void)m.core->GetSystemData(kSystemSection, item, &host);
+    } else {
+      if (m.host) (void)m.host->GetSceneData(item, &host);
+    }
   }
   return HostToValue(host, v);
 }
@@ -86,6 +90,7 @@ ErrNo AssignHostName(ExecFrame& f, int kind, const char* name, size_t len) noexc
   if (ErrNo e = ValueToHost(v, host); e != kOk) return e;
   QorMacro& m = *f.macro;
   int32_t status = -1;
+  const HostWindow window(m);
   if (IsSystemKind(kind)) {
     if (m.core) status = m.core->SetSystemData(kSystemSection, item, &host);
   } else {

@@ -1,6 +1,7 @@
 // Functions that read the controller's state inside expressions: scenes,
 // items, units, measurement, windows, I/O channels, paths and texts.
 //
+// Every call to the host is made with the object lock freed (host_window.h).
 // Integer results are what the operation returns, unchecked. Text results
 // come back in a wide buffer; a non-zero status gives 5, and the text is
 // converted to the macro code page and cut to the function's byte limit.
@@ -11,6 +12,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/builtin_functions.h"
+#include "engine/host_window.h"
 #include "macro_sc/host.h"
 #include "variables/host_value.h"
 
@@ -44,10 +46,10 @@ ErrNo TextResult(const wchar_t* wide, size_t maxBytes, Value& result) noexcept {
 
 // Runs call(buffer, capacity) on a fresh buffer and returns its text.
 template <class Call>
-ErrNo BufferedText(int32_t size, size_t maxBytes, Value& result, Call&& call) noexcept {
+ErrNo BufferedText(QorMacro& m, int32_t size, size_t maxBytes, Value& result, Call&& call) noexcept {
   WideBuffer buffer(size);
   if (!buffer.text) return kErrOutOfMemory;
-  const int32_t status = call(buffer.text.get(), &buffer.capacity);
+  const int32_t status = CallHost(m, [&] { return call(buffer.text.get(), &buffer.capacity); });
   if (status != 0) return kErrIllegalCall;
   buffer.text[static_cast<size_t>(size) - 1] = L'\0';
   return TextResult(buffer.text.get(), maxBytes, result);
@@ -64,7 +66,7 @@ ErrNo ChannelArgument(ExecFrame& f, const Value& name, IoModule** channel) noexc
   if (!Wide(name, wide)) return kErrOutOfMemory;
   if (wide.size() > 1023) wide.resize(1023);
   CoreServices* core = CoreOf(f);
-  *channel = core != nullptr ? core->GetIoModule(wide.c_str()) : nullptr;
+  *channel = core != nullptr ? CallHost(*f.macro, [&] { return core->GetIoModule(wide.c_str()); }) : nullptr;
   return *channel != nullptr ? kOk : kErrIllegalCall;
 }
 
@@ -73,7 +75,7 @@ template <class Ask>
 ErrNo ChannelAnswer(const Value& name, Value& r, ExecFrame& f, Ask&& ask) noexcept {
   IoModule* channel = nullptr;
   if (ErrNo e = ChannelArgument(f, name, &channel); e != kOk) return e;
-  r.SetInteger(ask(*channel));
+  r.SetInteger(CallHost(*f.macro, [&] { return ask(*channel); }));
   return kOk;
 }
 
@@ -88,32 +90,33 @@ ErrNo UnitValue(Value* args, ExecFrame& f, AnyType& value) noexcept {
     if (item.type == kDouble) {
       if (ErrNo e = DoubleToInteger(item.number, &number); e != kOk) return e;
     }
-    return h->GetUnitDataByNo(unit, number, &value) == 0 ? kOk : kErrIllegalCall;
+    return CallHost(*f.macro, [&] { return h->GetUnitDataByNo(unit, number, &value); }) == 0 ? kOk : kErrIllegalCall;
   }
   if (!IsTextType(item.type)) return kErrTypeMismatch;
   std::wstring name;
   if (!Wide(item, name)) return kErrOutOfMemory;
   if (name.size() > 1023) name.resize(1023);
-  return h->GetUnitData(unit, name.c_str(), &value) == 0 ? kOk : kErrIllegalCall;
+  return CallHost(*f.macro, [&] { return h->GetUnitData(unit, name.c_str(), &value); }) == 0 ? kOk
+                                                                                          : kErrIllegalCall;
 }
 
 // Integer queries of the core services and the host interface; a host
 // without the object fails the call.
 template <class Object, class Call>
-ErrNo ObjectInteger(Object* object, Value& result, Call&& call) noexcept {
+ErrNo ObjectInteger(ExecFrame& f, Object* object, Value& result, Call&& call) noexcept {
   if (object == nullptr) return kErrIllegalCall;
-  result.SetInteger(call(*object));
+  result.SetInteger(CallHost(*f.macro, [&] { return call(*object); }));
   return kOk;
 }
 
 template <class Call>
 ErrNo CoreInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  return ObjectInteger(CoreOf(f), result, call);
+  return ObjectInteger(f, CoreOf(f), result, call);
 }
 
 template <class Call>
 ErrNo HostInteger(ExecFrame& f, Value& result, Call&& call) noexcept {
-  return ObjectInteger(HostOf(f), result, call);
+  return ObjectInteger(f, HostOf(f), result, call);
 }
 
 // Scene texts: core operations taking a number, a buffer and its capacity.
@@ -121,7 +124,7 @@ ErrNo SceneText(Value* args, ExecFrame& f, Value& result,
                 int32_t (CoreServices::*operation)(int32_t, wchar_t*, int32_t*)) noexcept {
   CoreServices* core = CoreOf(f);
   if (core == nullptr) return kErrIllegalCall;
-  return BufferedText(kHostTextCapacity, kHostTextBytes, result, [&](wchar_t* b, int32_t* c) {
+  return BufferedText(*f.macro, kHostTextCapacity, kHostTextBytes, result, [&](wchar_t* b, int32_t* c) {
     return (core->*operation)(args[0].count, b, c);
   });
 }
@@ -131,7 +134,7 @@ ErrNo ItemText(Value* args, ExecFrame& f, Value& result, size_t maxBytes,
                int32_t (CoreServices::*operation)(int32_t, wchar_t*)) noexcept {
   CoreServices* core = CoreOf(f);
   if (core == nullptr) return kErrIllegalCall;
-  return BufferedText(kHostTextCapacity, maxBytes, result, [&](wchar_t* b, int32_t*) {
+  return BufferedText(*f.macro, kHostTextCapacity, maxBytes, result, [&](wchar_t* b, int32_t*) {
     return (core->*operation)(args[0].count, b);
   });
 }
@@ -223,7 +226,7 @@ ErrNo FnUnitDataS(Value* a, Value& r, ExecFrame& f) noexcept {
 ErrNo FnUnitTitleS(Value* a, Value& r, ExecFrame& f) noexcept {
   HostInterface* h = HostOf(f);
   if (h == nullptr) return kErrIllegalCall;
-  return BufferedText(kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t* c) {
+  return BufferedText(*f.macro, kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t* c) {
     return h->GetUnitTitle(a[0].count, b, c);
   });
 }
@@ -231,7 +234,7 @@ ErrNo FnUnitTitleS(Value* a, Value& r, ExecFrame& f) noexcept {
 ErrNo FnUnitItemIdentS(Value* a, Value& r, ExecFrame& f) noexcept {
   HostInterface* h = HostOf(f);
   if (h == nullptr) return kErrIllegalCall;
-  return BufferedText(kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t*) {
+  return BufferedText(*f.macro, kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t*) {
     return h->GetUnitItemIdent(a[0].count, b);
   });
 }
@@ -255,7 +258,7 @@ ErrNo FnGetPollingState(Value* a, Value& r, ExecFrame& f) noexcept {
 ErrNo FnApplicationVersionS(Value* a, Value& r, ExecFrame& f) noexcept {
   CoreServices* core = CoreOf(f);
   if (core == nullptr) return kErrIllegalCall;
-  return BufferedText(kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
+  return BufferedText(*f.macro, kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
     return core->GetApplicationVersion(a[0].count, b, *c);
   });
 }
@@ -264,11 +267,11 @@ ErrNo FnApplicationVersionS(Value* a, Value& r, ExecFrame& f) noexcept {
 // otherwise the data directory of scene group (argument - 10000).
 ErrNo FnApplicationPathS(Value* a, Value& r, ExecFrame& f) noexcept {
   const int32_t which = a[0].count;
-  if (which == 0) return TextResult(GetCoreRAPath(), kPathTextBytes, r);
+  if (which == 0) return TextResult(CallHost(*f.macro, [] { return GetCoreRAPath(); }), kPathTextBytes, r);
   if (which >= 1 && which <= 4) {
     CoreServices* core = CoreOf(f);
     if (core == nullptr) return kErrIllegalCall;
-    return BufferedText(kHostTextCapacity, kPathTextBytes, r, [&](wchar_t* b, int32_t*) {
+    return BufferedText(*f.macro, kHostTextCapacity, kPathTextBytes, r, [&](wchar_t* b, int32_t*) {
       return core->GetApplicationPath(which - 1, b);
     });
   }
@@ -276,22 +279,23 @@ ErrNo FnApplicationPathS(Value* a, Value& r, ExecFrame& f) noexcept {
   // wraps in 32 bits.
   const auto group =
       static_cast<int32_t>(static_cast<uint32_t>(which) - uint32_t{kSceneGroupPathBase});
-  return BufferedText(kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
+  return BufferedText(*f.macro, kPathBufferSize, kPathTextBytes, r, [&](wchar_t* b, int32_t* c) {
     return GetSceneGroupDataPath(group, b, *c);
   });
 }
 
-ErrNo FnLanguageStringS(Value* a, Value& r, ExecFrame&) noexcept {
+ErrNo FnLanguageStringS(Value* a, Value& r, ExecFrame& f) noexcept {
   std::wstring key;
   if (!Wide(a[0], key)) return kErrOutOfMemory;
-  return BufferedText(kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t* c) {
+  return BufferedText(*f.macro, kHostTextCapacity, kHostTextBytes, r, [&](wchar_t* b, int32_t* c) {
     return GetLanguageString(key.c_str(), b, c, 0);
   });
 }
 
-ErrNo FnAbsolutePathS(Value* a, Value& r, ExecFrame&) noexcept {
+ErrNo FnAbsolutePathS(Value* a, Value& r, ExecFrame& f) noexcept {
   std::wstring path;
   if (!Wide(a[0], path)) return kErrOutOfMemory;
+  const HostWindow window(*f.macro);
   const AbsolutePath absolute(path.c_str());
   return TextResult(absolute.GetPath(), kPathTextBytes, r);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "api/qor_macro.h"
+#include "engine/active_frames.h"
 #include "engine/evaluator.h"
 #include "engine/frame.h"
 #include "engine/run.h"
@@ -79,6 +80,8 @@ ErrNo EvaluateForHost(QorMacro& m, const char* text, AnyType& value) noexcept {
   std::unique_ptr<ScratchLine> s(new (std::nothrow) ScratchLine);
   if (!s) return kErrOutOfMemory;
   ExecFrame f(&m);
+  // Running, so that a host call of the expression finds what it keeps.
+  const ActiveFrame running(f);
   platform::LockGuard hold(m.lock);
   ErrNo e = CompileScratch(m, text, *s, f);
   Value v;

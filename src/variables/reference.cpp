@@ -8,6 +8,7 @@
 #include <new>
 
 #include "api/qor_macro.h"
+#include "engine/host_window.h"
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "variables/host_value.h"
@@ -220,6 +221,7 @@ ErrNo SetReferenceValue(_QorMacro& m, const wchar_t* name, AnyType* value) noexc
     ReferenceBinding b;
     if (!FindBinding(m, name, b)) return kErrIllegalCall;
     int32_t status = -1;
+    const HostWindow window(m);
     if (b.target >= 0) {
       if (m.host != nullptr) status = m.host->SetUnitData(b.target, b.first.c_str(), value);
     } else if (CoreServices* core = CoreOf(m); core == nullptr) {
@@ -246,6 +248,7 @@ ErrNo GetReferenceValue(_QorMacro& m, const wchar_t* name, AnyType* value) noexc
     ReferenceBinding b;
     if (!FindBinding(m, name, b)) return kErrIllegalCall;
     int32_t status = -1;
+    const HostWindow window(m);
     if (b.target >= 0) {
       if (m.host != nullptr) status = m.host->GetUnitData(b.target, b.first.c_str(), value);
     } else if (CoreServices* core = CoreOf(m); core == nullptr) {

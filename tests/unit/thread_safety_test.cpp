@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>
@@ -263,5 +264,93 @@ TEST_F(ThreadSafety, ProgramEditsAreRefusedWhileOtherThreadsRun) {
   EXPECT_NE(FindLineRecord(m, 10), nullptr);
 }
 
+// A host that, asked for a unit title, has another thread replace S$ and
+// waits for it: it would wait for ever if the run asking kept the object
+// lock. The run's pending left operand (S$, borrowed) is its own copy by
+// then, so the concatenation still sees the text S$ held before.
+class AssigningHost : public HostInterface {
+ public:
+  QorMacro* macro = nullptr;
+  bool assignedMeanwhile = false;
+  int32_t GetUnitTitle(int32_t, wchar_t* buffer, int32_t* capacity) override {
+    std::thread other([this] {
+      AnyType v;
+      v.SetData(L"replaced, and the old buffer freed");
+      assignedMeanwhile = _SetVariable(macro, L"S$", &v) == 0;
+    });
+    other.join();
+    std::wcsncpy(buffer, L"-title", static_cast<size_t>(*capacity));
+    return 0;
+  }
+};
+
+TEST(HostCalls, AreMadeWithTheObjectLockFree) {
+  AssigningHost host;
+  test::MacroPtr macro(_CreateQorMacro(&host));
+  host.macro = macro.get();
+  for (const wchar_t* line : {L"S$ = \"left\" + Chr$(32)", L"R$ = S$ + UnitTitle$(1) + S$"})
+    ASSERT_EQ(_DirectExecute(macro.get(), line), 0);
+  EXPECT_TRUE(host.assignedMeanwhile);
+  AnyType v;
+  ASSERT_EQ(_GetVariable(macro.get(), L"R$", &v), 0);
+  EXPECT_EQ(std::wstring(v.GetString()), L"left -titlereplaced, and the old buffer freed");
+}
+
 }  // namespace
 }  // namespace msc
+
+namespace msc::platform {
+namespace {
+
+// Two runs that hold the lock across their statements and hand it over when
+// it says so, and host threads that take it for one access each: the host
+// threads get every access through while the runs never stop on their own,
+// both runs make progress, and nobody is ever inside with another.
+TEST(RecursiveLockFairness, RunsShareAndHostThreadsGetIn) {
+  RecursiveLock lock;
+  std::atomic<bool> stop{false};
+  std::atomic<int> inside{0}, overlaps{0};
+  long passes[2] = {0, 0};  // each written only by its run, under the lock
+  long hostAccesses = 0;    // written under the lock
+  std::vector<std::thread> runs;
+  for (int r = 0; r < 2; ++r) {
+    runs.emplace_back([&, r] {
+      RecursiveLock::PatientScope patient;
+      lock.lock();
+      while (!stop.load(std::memory_order_relaxed)) {
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        ++passes[r];
+        inside.fetch_sub(1);
+        if (lock.HandOverWanted()) lock.HandOver();
+      }
+      lock.unlock();
+    });
+  }
+  // Both runs get the lock in turn: each waits at most a slice for the other.
+  const auto progressed = [&](int r) {
+    LockGuard guard(lock);
+    return passes[r] > 0;
+  };
+  while (!progressed(0) || !progressed(1)) std::this_thread::yield();
+  std::vector<std::thread> hosts;
+  for (int h = 0; h < 3; ++h) {
+    hosts.emplace_back([&] {
+      for (int i = 0; i < 300; ++i) {
+        LockGuard guard(lock);
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        ++hostAccesses;
+        inside.fetch_sub(1);
+      }
+    });
+  }
+  for (std::thread& t : hosts) t.join();
+  stop = true;
+  for (std::thread& t : runs) t.join();
+  EXPECT_EQ(hostAccesses, 900);
+  EXPECT_EQ(overlaps.load(), 0);
+  EXPECT_GT(passes[0], 0);
+  EXPECT_GT(passes[1], 0);
+}
+
+}  // namespace
+}  // namespace msc::platform
