@@ -375,6 +375,10 @@ ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages, uint32
   int k = Lex(&p, kLabelDefinition, messages, tok);
   if (k == kind::Integer) {
     *lineNumber = static_cast<uint32_t>(tok.integer);
+    // Number 0 is no number, and its listing shows none: the spaces after it
+    // are leading spaces, dropped as those of an unnumbered line are.
+    if (*lineNumber == 0)
+      while (*p == ' ') ++p;
     if (*p == '\0') return kOk;
     k = Lex(&p, kLabelDefinition, messages, tok);
   }
