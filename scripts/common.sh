@@ -4,6 +4,8 @@
 MSC_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libinih-dev
               libreadline-dev libbenchmark-dev nlohmann-json3-dev libtomlplusplus-dev
               libcli11-dev)
+# Only the fuzz build (scripts/fuzz) needs clang and its fuzzer runtime.
+MSC_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 # Installs the packages that are missing, with apt-get; sudo only when not root.
 msc_install_packages() {
