@@ -267,5 +267,23 @@ TEST(AllocationFailures, EveryAllocationOfASessionMayFail) {
   std::printf("a session makes %ld allocations\n", n - 1);
 }
 
+// Creation gives a whole object or null, and null only when it met the
+// failure.
+TEST(AllocationFailures, CreationFailsWhole) {
+  for (long n = 1; n < 1000; ++n) {
+    ArmAllocationFailure(n);
+    QorMacro* m = _CreateQorMacro(nullptr);
+    const long left = DisarmAllocationFailure();
+    if (m == nullptr) {
+      ASSERT_EQ(left, 0) << "allocation " << n;
+      continue;
+    }
+    EXPECT_EQ(_DirectExecute(m, L"Z& = 42"), 0) << "allocation " << n;
+    _DeleteQorMacro(m);
+    if (left != 0) return;
+  }
+  ADD_FAILURE() << "creation never completed";
+}
+
 }  // namespace
 }  // namespace msc::test
