@@ -11,6 +11,8 @@
 // overwritten byte by byte: they give 13.
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -121,9 +123,10 @@ ErrNo EncodeText(ExecFrame& f, uint8_t* cell, int32_t offset, int32_t size, cons
   const size_t length = static_cast<size_t>(v.count);
   const size_t n = size < 0 ? length : static_cast<size_t>(size);
   if (ErrNo e = ImageRange(f, cell, offset, static_cast<int64_t>(n) + 1); e != kOk) return e;
-  std::string bytes(n + 1, '\0');
-  std::memcpy(bytes.data(), v.text, length < n ? length : n);
-  CopyIntoImage(f, cell, offset, bytes.data(), bytes.size());
+  std::unique_ptr<char[]> bytes(new (std::nothrow) char[n + 1]());
+  if (!bytes) return kErrOutOfMemory;
+  std::memcpy(bytes.get(), v.text, length < n ? length : n);
+  CopyIntoImage(f, cell, offset, bytes.get(), n + 1);
   return kOk;
 }
 
@@ -350,9 +353,9 @@ ErrNo StmtGetPlcData(ExecFrame& f) noexcept {
     }
     if (size > kMaxPlcText) return kErrIllegalCall;
     if (ErrNo e = ImageRange(f, t.cell, t.offset, size); e != kOk) return e;
-    std::string text(static_cast<size_t>(size), '\0');
-    CopyFromImage(f, t.cell, t.offset, text.data(), text.size());
-    if (ErrNo e = v.SetOwnedText(text.c_str(), std::strlen(text.c_str())); e != kOk) return e;
+    char text[kMaxPlcText + 1] = {};  // one more byte, so the text always ends
+    CopyFromImage(f, t.cell, t.offset, text, static_cast<size_t>(size));
+    if (ErrNo e = v.SetOwnedText(text, std::strlen(text)); e != kOk) return e;
     return host::StoreAt(f, target, v);
   }
   const bool integer = kindTag == kTagInteger || kindTag == kTagIntegerArray;
