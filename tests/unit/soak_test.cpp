@@ -10,9 +10,9 @@ namespace {
 
 TEST(Soak, HostThreadsLabelsAndParallelTasksShareOneObject) {
   soak::Config config;
-  config.hostOps = 1500;
-  config.labelCalls = 300;
-  config.passes = 10;
+  config.hostOps = 4000;
+  config.labelCalls = 800;
+  config.passes = 15;
   const soak::Result r = soak::Run(config);
   EXPECT_EQ(r.hostBad, 0);
   EXPECT_EQ(r.programBad, 0);
