@@ -19,21 +19,30 @@ constexpr size_t kHeaderSize = 4 + kMagicField;
 constexpr uint8_t kEndMarker[4] = {'E', 'N', 'D', 0};
 constexpr char kSizeMismatch[] = "MACRO SAVE SIZE ERROR!!\n";
 
-bool EndsWith(const uint8_t* cell, const char* suffix) noexcept {
-  const size_t n = CellNameLength(cell);
+bool EndsWith(const char* name, size_t n, const char* suffix) noexcept {
   const size_t k = std::strlen(suffix);
-  return n >= k && std::memcmp(CellName(cell) + n - k, suffix, k) == 0;
+  return n >= k && std::memcmp(name + n - k, suffix, k) == 0;
+}
+
+bool EndsWith(const uint8_t* cell, const char* suffix) noexcept {
+  return EndsWith(CellName(cell), CellNameLength(cell), suffix);
+}
+
+// The doubled mark of its kind that a stored variable's name ends with; ""
+// for the kinds an image never carries.
+const char* StoredMark(uint8_t tag) noexcept {
+  switch (tag) {
+    case kTagInteger: case kTagIntegerArray: return "&&";
+    case kTagDouble: case kTagDoubleArray: return "##";
+    case kTagString: case kTagStringArray: return "$$";
+    default: return "";
+  }
 }
 
 // Whether the image carries the cell: kinds 0xE0 to 0xE5 whose names end
 // with the doubled mark of their kind.
 bool IsStored(const uint8_t* cell) noexcept {
-  switch (cell[0]) {
-    case kTagInteger: case kTagIntegerArray: return EndsWith(cell, "&&");
-    case kTagDouble: case kTagDoubleArray: return EndsWith(cell, "##");
-    case kTagString: case kTagStringArray: return EndsWith(cell, "$$");
-    default: return false;
-  }
+  return *StoredMark(cell[0]) != '\0' && EndsWith(cell, StoredMark(cell[0]));
 }
 
 // Whether there is anything to store at all.
@@ -128,6 +137,9 @@ int32_t RestoreRecord(QorMacro& m, image::Reader& in) noexcept {
       !in.Take(nameLength, &name))
     return kImageFailed;
   const auto* nameText = reinterpret_cast<const char*>(name);
+  // No save writes a record whose name lacks its kind's mark ("E$$" as a
+  // double): such a variable could never be saved again.
+  if (!EndsWith(nameText, nameLength, StoredMark(tag))) return kImageFailed;
 
   auto cellFor = [&](uint8_t** cell) -> int32_t {
     FindStatus status;
