@@ -18,7 +18,8 @@ MSC_EXPORT void _DeleteQorMacro(QorMacro* macro);
 // it ends every run under way on the object when it is called (the main run,
 // its ParallelExecute tasks, a direct statement, a routine of the debug
 // console) before its next statement, or inside a Wait, an Input, the debug
-// console's prompt or a Shell that waits, within a few milliseconds. Each
+// console's prompt or a Shell that waits (whose process is then sent
+// SIGTERM), within a few milliseconds. Each
 // such run ends with error 210 "Interrupted", which Try does not catch; its
 // frames unwind as after any other error and the object stays usable. Runs
 // that start after the call are not affected. 0, or -1 for a null object.

@@ -75,6 +75,7 @@ void ExecFrame::CopyFrom(const ExecFrame& other) noexcept {
   stepFlag = other.stepFlag;
   stepMode = other.stepMode;
   macro = other.macro;
+  epoch = other.epoch;
 }
 
 }  // namespace msc

@@ -12,6 +12,7 @@
 // of its selector text, stored after the second word; popping it frees the copy.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -51,8 +52,10 @@ struct ExecFrame {
   uint32_t stepFlag = 0;                // 1 while single-stepping
   uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
   uint32_t evalDepth = 0;               // operands being evaluated, bounded to protect the stack
-  bool followsLines = false;            // the dispatcher goes on into following lines itself (not in a task)
+  bool followsLines = false;            // the dispatcher goes on into following lines itself
+  bool inTask = false;                  // a ParallelExecute task, which ends before a Task line
   uint32_t epoch = 0;                   // interrupt epoch the run started in
+  const std::atomic<uint32_t>* epochNow = nullptr;  // the object's epoch, once the run is registered
   QorMacro* macro = nullptr;
   PendingOperands* pending = nullptr;   // values an evaluation keeps (host_window.h)
   alignas(8) uint8_t stack[kControlStackSize];

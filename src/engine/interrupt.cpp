@@ -8,11 +8,20 @@
 
 namespace msc {
 
-RunScope::RunScope(ExecFrame& f, const ExecFrame* parent) noexcept : frame_(f) {
+namespace {
+
+bool FrameInterrupted(const void* frame) noexcept { return Interrupted(*static_cast<const ExecFrame*>(frame)); }
+
+}  // namespace
+
+RunScope::RunScope(ExecFrame& f, const ExecFrame* parent) noexcept
+    : frame_(f), stop_(FrameInterrupted, &f) {
   RunRegistry& r = f.macro->runs;
   std::lock_guard<std::mutex> hold(r.mutex);
   const uint32_t now = r.epoch.load(std::memory_order_relaxed);
-  f.epoch = parent != nullptr ? parent->epoch : now;
+  const uint32_t inherited = parent != nullptr ? parent->epoch : now;
+  f.epoch = inherited;
+  f.epochNow = &r.epoch;
   ++r.live;
   if (f.epoch != now) ++r.stale;
 }
@@ -21,6 +30,7 @@ RunScope::~RunScope() {
   QorMacro& m = *frame_.macro;
   RunRegistry& r = m.runs;
   std::lock_guard<std::mutex> hold(r.mutex);
+  frame_.epochNow = nullptr;
   --r.live;
   if (frame_.epoch != r.epoch.load(std::memory_order_relaxed) && --r.stale == 0) m.lock.SetAttention(false);
 }
@@ -35,10 +45,6 @@ void InterruptRuns(QorMacro& m) noexcept {
     if (r.stale > 0) m.lock.SetAttention(true);
   }
   r.wake.notify_all();
-}
-
-bool Interrupted(const ExecFrame& f) noexcept {
-  return f.epoch != f.macro->runs.epoch.load(std::memory_order_relaxed);
 }
 
 bool SleepUnlessInterrupted(const ExecFrame& f, uint32_t ms) noexcept {

@@ -16,11 +16,12 @@
 #include <cstdint>
 #include <mutex>
 
+#include "engine/frame.h"
+#include "platform/stop_check.h"
+
 class QorMacro;
 
 namespace msc {
-
-struct ExecFrame;
 
 struct RunRegistry {
   std::atomic<uint32_t> epoch{0};
@@ -30,8 +31,10 @@ struct RunRegistry {
   int32_t stale = 0;             // of those, runs that started before the last interrupt
 };
 
-// Registers f as a run of its object for the scope's lifetime. A task passes
-// the frame that started it, so that a task of an interrupted run is
+// Registers f as a run of its object for the scope's lifetime, and makes the
+// thread's blocking waits (standard input, a child process) give up when it
+// is interrupted. A task
+// passes the frame that started it, so that a task of an interrupted run is
 // interrupted too.
 class RunScope {
  public:
@@ -42,13 +45,17 @@ class RunScope {
 
  private:
   ExecFrame& frame_;
+  platform::StopScope stop_;
 };
 
 // Ends every run of m under way now.
 void InterruptRuns(QorMacro& m) noexcept;
 
-// True once the run of f has been interrupted.
-[[nodiscard]] bool Interrupted(const ExecFrame& f) noexcept;
+// True once the run of f has been interrupted; never for a frame that runs
+// unregistered. Asked before every statement, so it is two loads.
+[[nodiscard]] inline bool Interrupted(const ExecFrame& f) noexcept {
+  return f.epochNow != nullptr && f.epochNow->load(std::memory_order_relaxed) != f.epoch;
+}
 
 // Sleeps up to ms milliseconds; false when the run was interrupted meanwhile.
 [[nodiscard]] bool SleepUnlessInterrupted(const ExecFrame& f, uint32_t ms) noexcept;

@@ -16,6 +16,7 @@
 #include "engine/debug_console.h"
 #include "engine/evaluator.h"
 #include "engine/host_names.h"
+#include "engine/interrupt.h"
 #include "engine/report.h"
 #include "engine/saved_variables.h"
 #include "engine/variables.h"
@@ -249,27 +250,46 @@ bool RunsUnderHold(int k, const Token& t) noexcept {
 
 void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
 
-ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines) noexcept {
+bool StartsWithTaskBoundary(const uint8_t* line) noexcept {
+  const uint8_t* p = RecordCode(line);
+  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
+  if (*p < code::KeywordFirst || *p > code::KeywordLast) return false;
+  const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
+  return c == tok::Task || c == tok::EndParallelExecute;
+}
+
+ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow) noexcept {
   QorMacro& m = *f.macro;
   Token t;
   // Forms run while nothing is traced or stepped. Only a general statement
   // (or a host thread, seen at the next line) turns tracing on.
   bool quick = !Tracing(f) && f.stepMode == 0;
+  const bool followLines = follow != LineFollow::kStayOnLine;
+  const bool toBoundary = follow == LineFollow::kToTaskBoundary;
+  // Forms that jump then land past label lines or on a loop's body line
+  // directly; in a task, only where that line is no task boundary.
   f.followsLines = followLines;
+  f.inTask = toBoundary;
   // At the end of a line: true when the run goes on with the next line here,
   // as the run loop would, rather than going back to the run loop.
-  const auto nextLine = [&f, &quick, followLines]() noexcept {
+  const auto nextLine = [&f, &quick, followLines, toBoundary]() noexcept {
     f.blockContext = 1;
     quick = !Tracing(f) && f.stepMode == 0;
     if (!followLines || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
-    if (RecordLength(next) == 0) return false;
+    if (RecordLength(next) == 0 || (toBoundary && StartsWithTaskBoundary(next))) return false;
     JumpTo(f, next);
     return true;
   };
   for (;;) {
     uint32_t statement = 0;
     ErrNo e = kQuickFallback;
+    if (Interrupted(f)) [[unlikely]] {
+      // Not offered to Try: the run ends as after an untrapped error.
+      hold.Release();
+      m.trappedErrorNumber = static_cast<uint32_t>(kErrInterrupted);
+      return kErrInterrupted;
+    }
     if (*f.pos == code::EndOfLine) {
       f.tokenStart = f.pos;
       if (nextLine()) continue;
@@ -355,6 +375,8 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines)
 ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
   QorMacro& m = *f.macro;
   const int32_t savedDepth = m.savedDepth;
+  RunScope run(f);
+  platform::RecursiveLock::PatientScope patient;
   RunHold hold(m.lock);
   // Program edits made under the run move the places it keeps.
   ActiveFrame active(f);
@@ -366,13 +388,13 @@ ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
       if (f.stepFlag != 0 && StepStopsAt(f.line) && !ConsoleBeforeLine(f)) return kOk;
     }
 
-    const ErrNo e = DispatchLine(f, base, hold, true);
+    const ErrNo e = DispatchLine(f, base, hold, LineFollow::kFollowLines);
     if (e != kOk) {
       hold.Release();
       f.PopTo(base);
       if (m.savedDepth > savedDepth) (void)RestoreSavedVariables(m, savedDepth);
       ReportError(e, m.reportMode, f);
-      if (f.stepFlag != 0) (void)DebugConsole(f);
+      if (f.stepFlag != 0 && e != kErrInterrupted) (void)DebugConsole(f);
       return e;
     }
 

@@ -23,8 +23,9 @@ namespace msc {
 
 // The object lock held across the statements of a run that only compute,
 // assign and jump, so that they do not each take and release it. Statements
-// that may wait, print or call out run with it released, and a thread that
-// sleeps waiting for it is handed it at the next statement.
+// that may wait, print or call out run with it released. A thread waiting
+// for it is handed it at the next statement once the lock says so: at once
+// for a host thread, after a time slice for another run.
 class RunHold {
  public:
   explicit RunHold(platform::RecursiveLock& lock) noexcept : lock_(lock) {}
@@ -36,15 +37,16 @@ class RunHold {
     if (!held_) {
       lock_.lock();
       held_ = true;
-    } else if (lock_.HasSleepers()) [[unlikely]] {
+    } else if (lock_.HandOverWanted()) [[unlikely]] {
       lock_.HandOver();
     }
   }
   // Between two statements of a run that holds the lock: hands it to a
-  // thread sleeping on it. True when it did, since that thread may have
-  // changed what the run found before (an edit drops every decoded form).
+  // thread owed it. True when it did, since that thread may have changed
+  // what the run found before (an edit drops every decoded form), and when
+  // the run may have been interrupted.
   bool Yielded() noexcept {
-    if (!lock_.HasSleepers()) [[likely]] return false;
+    if (!lock_.HandOverWanted()) [[likely]] return false;
     lock_.HandOver();
     return true;
   }
@@ -60,12 +62,24 @@ class RunHold {
   bool held_ = false;
 };
 
+// How far DispatchLine goes on by itself.
+enum class LineFollow : uint8_t {
+  kStayOnLine,      // returns at the end of the line
+  kFollowLines,     // goes on into the following lines (the run loop)
+  kToTaskBoundary,  // the same, but stops before a Task or End ParallelExecute line
+};
+
 // Executes the statements of the current line; the hold is released before
-// any statement that may wait or call out, and on an error. With followLines
-// the run goes on into the following lines while nothing is traced or
-// stepped, so that the run loop is returned to only at the end of the
-// program, on an error, or when a line must be shown first.
-[[nodiscard]] ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, bool followLines = false) noexcept;
+// any statement that may wait or call out, and on an error. Following lines,
+// the run goes on into the next lines while nothing is traced or stepped, so
+// that its caller is returned to only at the end of the program (or of a
+// task), on an error, or when a line must be shown first.
+[[nodiscard]] ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold,
+                                 LineFollow follow = LineFollow::kStayOnLine) noexcept;
+
+// True when the line's first token, after spacing, is a task boundary (Task
+// or End ParallelExecute), where a ParallelExecute task ends.
+[[nodiscard]] bool StartsWithTaskBoundary(const uint8_t* line) noexcept;
 
 // The report mode in which every line run is printed.
 inline constexpr uint32_t kReportTrace = 2;

@@ -1,51 +1,228 @@
-// The contended paths of the re-entrant lock: sleeping and waking on the
-// state word with the futex system call.
+// The contended paths of the re-entrant lock: the queue of waiters, their
+// sleep on a futex word of their own, and the hand-over.
+//
+// Every change of the queue and every decision about who gets the lock next
+// is made with queue_ held, so the lock word's kQueued and kWanted bits
+// always describe the queue; only taking a free lock (no kWanted) and
+// releasing a lock nobody waits for happen on the word alone.
 #include "platform/lock.h"
 
 #include <linux/futex.h>
 #include <sys/syscall.h>
-#include <sched.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <cassert>
+#include <cerrno>
+#include <chrono>
+
 namespace msc::platform {
+
+// A thread waiting for the lock, on its own stack. signal is written with
+// queue_ held and read by its thread; the thread sleeps on it.
+struct RecursiveLock::Waiter {
+  static constexpr uint32_t kWaiting = 0;
+  static constexpr uint32_t kGranted = 1;  // the lock is now this thread's
+  static constexpr uint32_t kPoked = 2;    // something changed: look again
+
+  std::atomic<uint32_t> signal{kWaiting};
+  bool urgent = false;
+  Waiter* next = nullptr;
+  int64_t headSince = 0;  // steady clock, when it became the head
+};
+
+thread_local int RecursiveLock::patientDepth_ = 0;
+
 namespace {
 
-constexpr int kSpins = 1000;
+// Enough to catch a holder that leaves at once (a host thread reading one
+// variable) without burning a core while a run holds the lock for its slice.
+constexpr int kSpins = 100;
 
-int32_t* Word(std::atomic<int32_t>& state) noexcept {
-  static_assert(sizeof(std::atomic<int32_t>) == sizeof(int32_t), "the futex is the state word itself");
-  return reinterpret_cast<int32_t*>(&state);
+int64_t Now() noexcept {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+int* Word(std::atomic<uint32_t>& a) noexcept {
+  static_assert(sizeof(std::atomic<uint32_t>) == sizeof(int), "a futex is the word itself");
+  return reinterpret_cast<int*>(&a);
+}
+
+// Sleeps while a still holds expected, for at most timeout nanoseconds (none
+// when negative). Returns early on a wake, a signal or a spurious wake-up.
+void FutexWait(std::atomic<uint32_t>& a, uint32_t expected, int64_t timeout) noexcept {
+  timespec ts{};
+  timespec* limit = nullptr;
+  if (timeout >= 0) {
+    ts.tv_sec = static_cast<time_t>(timeout / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(timeout % 1'000'000'000);
+    limit = &ts;
+  }
+  syscall(SYS_futex, Word(a), FUTEX_WAIT_PRIVATE, static_cast<int>(expected), limit, nullptr, 0);
+}
+
+void FutexWake(std::atomic<uint32_t>& a) noexcept {
+  syscall(SYS_futex, Word(a), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+// Wakes w with a new signal; queue_ is held, so w is still waiting and its
+// word still exists.
+void Signal(std::atomic<uint32_t>& signal, uint32_t value) noexcept {
+  signal.store(value, std::memory_order_relaxed);
+  FutexWake(signal);
 }
 
 }  // namespace
 
+// With queue_ held: takes the lock when it is free and no hand-over is owed.
+bool RecursiveLock::TryTakeFree() noexcept {
+  uint32_t w = word_.load(std::memory_order_relaxed);
+  while ((w & (kLocked | kWanted)) == 0) {
+    if (word_.compare_exchange_weak(w, w | kLocked, std::memory_order_acquire, std::memory_order_relaxed))
+      return true;
+  }
+  return false;
+}
+
+void RecursiveLock::MakeHead(Waiter* w) noexcept {
+  if (w == nullptr) return;
+  w->headSince = Now();
+  // A waiter that was not the head sleeps without a limit; wake it so that
+  // it starts timing its slice.
+  if (!w->urgent) Signal(w->signal, Waiter::kPoked);
+}
+
+void RecursiveLock::UpdateQueueBits() noexcept {
+  if (head_ == nullptr) {
+    word_.fetch_and(~(kQueued | kWanted), std::memory_order_relaxed);
+    return;
+  }
+  word_.fetch_or(head_->urgent ? kQueued | kWanted : kQueued, std::memory_order_relaxed);
+}
+
+// Urgent waiters queue behind the urgent ones already there, ahead of every
+// patient one; patient waiters queue at the end.
+void RecursiveLock::Enqueue(Waiter& me) noexcept {
+  Waiter* const oldHead = head_;
+  if (!me.urgent || head_ == nullptr || !head_->urgent) {
+    if (me.urgent) {
+      me.next = head_;
+      head_ = &me;
+      if (tail_ == nullptr) tail_ = &me;
+    } else {
+      if (tail_ != nullptr) tail_->next = &me;
+      tail_ = &me;
+      if (head_ == nullptr) head_ = &me;
+    }
+  } else {
+    Waiter* after = head_;
+    while (after->next != nullptr && after->next->urgent) after = after->next;
+    me.next = after->next;
+    after->next = &me;
+    if (tail_ == after) tail_ = &me;
+  }
+  if (head_ != oldHead) me.headSince = Now();
+  UpdateQueueBits();
+}
+
+// With queue_ held and the lock owned by nobody in particular (its kLocked
+// bit set, owner_ and depth_ cleared by the giver): the head becomes the
+// owner, and the next waiter the head.
+void RecursiveLock::GrantHead() noexcept {
+  Waiter* const h = head_;
+  assert(h != nullptr);
+  head_ = h->next;
+  if (head_ == nullptr) tail_ = nullptr;
+  word_.fetch_and(~kWanted, std::memory_order_relaxed);
+  UpdateQueueBits();
+  MakeHead(head_);
+  Signal(h->signal, Waiter::kGranted);
+}
+
+// Returns once the lock is this thread's.
+void RecursiveLock::Sleep(Waiter& me) noexcept {
+  for (;;) {
+    int64_t timeout = -1;
+    {
+      std::lock_guard<std::mutex> hold(queue_);
+      if (me.signal.load(std::memory_order_relaxed) == Waiter::kGranted) return;
+      me.signal.store(Waiter::kWaiting, std::memory_order_relaxed);
+      if (head_ == &me) {
+        uint32_t w = word_.load(std::memory_order_relaxed);
+        bool taken = false;
+        // The head may take a free lock whatever kWanted says: it is owed.
+        while ((w & kLocked) == 0 && !taken)
+          taken = word_.compare_exchange_weak(w, w | kLocked, std::memory_order_acquire, std::memory_order_relaxed);
+        if (taken) {
+          head_ = me.next;
+          if (head_ == nullptr) tail_ = nullptr;
+          word_.fetch_and(~kWanted, std::memory_order_relaxed);
+          UpdateQueueBits();
+          MakeHead(head_);
+          return;
+        }
+        if (!me.urgent) {
+          const int64_t waited = Now() - me.headSince;
+          if (waited >= kSliceNanoseconds) {
+            word_.fetch_or(kWanted, std::memory_order_relaxed);
+          } else {
+            timeout = kSliceNanoseconds - waited;
+          }
+        }
+      }
+    }
+    FutexWait(me.signal, Waiter::kWaiting, timeout);
+  }
+}
+
 void RecursiveLock::LockContended() noexcept {
-  for (int spins = 0; spins < kSpins; ++spins) {
-    int32_t expected = 0;
-    if (state_.load(std::memory_order_relaxed) == 0 &&
-        state_.compare_exchange_strong(expected, 1, std::memory_order_acquire, std::memory_order_relaxed))
+  for (int spin = 0; spin < kSpins; ++spin) {
+    uint32_t w = word_.load(std::memory_order_relaxed);
+    if ((w & (kLocked | kWanted | kQueued)) == 0 &&
+        word_.compare_exchange_weak(w, w | kLocked, std::memory_order_acquire, std::memory_order_relaxed))
       return;
   }
-  // From here on the word says 2 while this thread may sleep, so that the
-  // release knows to wake someone; taking it this way keeps the 2.
-  while (state_.exchange(2, std::memory_order_acquire) != 0) {
-    // Returns at once when the word is no longer 2, or on a spurious wake.
-    syscall(SYS_futex, Word(state_), FUTEX_WAIT_PRIVATE, 2, nullptr, nullptr, 0);
+  Waiter me;
+  me.urgent = patientDepth_ == 0;
+  {
+    std::lock_guard<std::mutex> hold(queue_);
+    if (TryTakeFree()) return;
+    Enqueue(me);
   }
+  Sleep(me);
+}
+
+void RecursiveLock::UnlockContended() noexcept {
+  std::lock_guard<std::mutex> hold(queue_);
+  if (head_ == nullptr) {
+    word_.fetch_and(~(kLocked | kQueued | kWanted), std::memory_order_release);
+    return;
+  }
+  if ((word_.load(std::memory_order_relaxed) & kWanted) != 0) {
+    GrantHead();
+    return;
+  }
+  // Nobody is owed the lock yet: free it, and let the head try for it.
+  word_.fetch_and(~kLocked, std::memory_order_release);
+  Signal(head_->signal, Waiter::kPoked);
 }
 
 void RecursiveLock::HandOver() noexcept {
   if (depth_ != 1) return;  // held further out as well: nothing to hand over
-  unlock();
-  // The woken waiter needs some microseconds to run; wait until it (or any
-  // other thread) has the lock, within a bound, so the lock really changes hands.
-  for (int i = 0; i < 200 && owner_.load(std::memory_order_relaxed) == 0; ++i) sched_yield();
-  lock();
-}
-
-void RecursiveLock::UnlockContended() noexcept {
-  state_.store(0, std::memory_order_release);
-  syscall(SYS_futex, Word(state_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  Waiter me;
+  {
+    std::lock_guard<std::mutex> hold(queue_);
+    if ((word_.load(std::memory_order_relaxed) & kWanted) == 0 || head_ == nullptr) return;
+    owner_.store(0, std::memory_order_relaxed);
+    depth_ = 0;
+    GrantHead();
+    Enqueue(me);
+  }
+  Sleep(me);
+  owner_.store(ThreadToken(), std::memory_order_relaxed);
+  depth_ = 1;
 }
 
 }  // namespace msc::platform

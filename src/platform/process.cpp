@@ -4,13 +4,16 @@
 #include <dlfcn.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <thread>
 
 #include "platform/codepage.h"
 #include "platform/filesystem.h"
+#include "platform/stop_check.h"
 
 extern char** environ;
 
@@ -77,7 +80,8 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
   return words;
 }
 
-bool StartProcess(const wchar_t* commandLine, bool wait) noexcept {
+bool StartProcess(const wchar_t* commandLine, bool wait, bool* stopped) noexcept {
+  if (stopped != nullptr) *stopped = false;
   std::vector<std::string> words;
   std::vector<char*> argv;
   try {
@@ -91,8 +95,21 @@ bool StartProcess(const wchar_t* commandLine, bool wait) noexcept {
   pid_t pid = 0;
   if (!SpawnWithoutInheritance(&pid, argv)) return false;
   if (wait) {
-    Reap(pid);
-    return true;
+    if (!HasStopCheck()) {
+      Reap(pid);
+      return true;
+    }
+    for (;;) {
+      int status = 0;
+      const pid_t done = waitpid(pid, &status, WNOHANG);
+      if (done == pid || (done < 0 && errno != EINTR)) return true;
+      if (StopRequested()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kStopPollMs));
+    }
+    // The run that waited for the process is stopped, and the process with
+    // it, as Ctrl-C stops a terminal's foreground job; a watcher reaps it.
+    kill(pid, SIGTERM);
+    if (stopped != nullptr) *stopped = true;
   }
   // Nobody waits for the process; a watcher collects it so no zombie stays.
   try {

@@ -17,9 +17,11 @@ namespace msc::platform {
 // spaces and tabs; double quotes group a word, \" is a quote inside one. No
 // shell is involved, so a program that does not exist fails here. The process
 // inherits standard input, output and error but no other descriptor. With wait
-// the call returns when the process has ended; otherwise at once, and the
-// process is collected when it ends. false when no process could be started.
+// the call returns when the process has ended, or when the thread's stop
+// check says stop (*stopped is then set and the process sent SIGTERM);
+// otherwise at once, and the process is collected when it ends. false when
+// no process could be started.
 [[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& line);
-[[nodiscard]] bool StartProcess(const wchar_t* commandLine, bool wait) noexcept;
+[[nodiscard]] bool StartProcess(const wchar_t* commandLine, bool wait, bool* stopped = nullptr) noexcept;
 
 }  // namespace msc::platform

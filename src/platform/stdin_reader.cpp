@@ -1,5 +1,7 @@
 #include "platform/stdin_reader.h"
 
+#include "platform/stop_check.h"
+
 #include <cerrno>
 
 #include <poll.h>
@@ -8,9 +10,25 @@
 
 namespace msc::platform {
 
+namespace {
+
+// With a stop check: waits until input is ready; false once stopped.
+bool WaitReadable() noexcept {
+  if (!HasStopCheck()) return true;
+  for (;;) {
+    if (StopRequested()) return false;
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    const int n = poll(&p, 1, kStopPollMs);
+    if (n != 0 && !(n < 0 && errno == EINTR)) return true;  // ready, closed or failed: read tells
+  }
+}
+
+}  // namespace
+
 int ReadStdinByte() noexcept {
   unsigned char c;
   for (;;) {
+    if (!WaitReadable()) return kStdinStopped;
     const ssize_t n = read(STDIN_FILENO, &c, 1);
     if (n == 1) return c;
     if (n < 0 && errno == EINTR) continue;

@@ -10,8 +10,14 @@
 
 namespace msc::platform {
 
-// The next byte of standard input (0 to 255), or -1 at its end or on an error.
+// What ReadStdinByte returns when the thread's stop check (stop_check.h)
+// said stop; a line read then ends as at the end of input.
+inline constexpr int kStdinStopped = -2;
+
+// The next byte of standard input (0 to 255), -1 at its end or on an error,
+// or kStdinStopped.
 [[nodiscard]] int ReadStdinByte() noexcept;
+
 
 // Reads one line into buffer (capacity bytes, at least 1), zero-terminated,
 // without its line end (LF, and a CR just before it). A longer line is cut to

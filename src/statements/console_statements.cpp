@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "api/qor_macro.h"
+#include "engine/interrupt.h"
 #include "engine/evaluator.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
@@ -296,8 +297,7 @@ ErrNo StmtWait(ExecFrame& f) noexcept {
   if (ErrNo e = IntegerArgument(f, &ms)) return e;
   // A negative count would be an endless wait; refuse it.
   if (ms < 0) return kErrIllegalCall;
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  return kOk;
+  return SleepUnlessInterrupted(f, static_cast<uint32_t>(ms)) ? kOk : kErrInterrupted;
 }
 
 }  // namespace msc

@@ -286,6 +286,7 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
   loop.direct = QuickLoop::kGeneral;
   loop.forLine = forLine;
   loop.bodyLine = nullptr;
+  loop.bodyIsTaskBoundary = false;
   loop.limit = QuickExpressionHeld(m, site);
   if (loop.limit == nullptr) return;
   loop.end = QuickEnd(*loop.limit);
@@ -302,7 +303,10 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
   loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
   if (loop.endsLine) {
     uint8_t* const next = forLine + RecordLength(forLine);
-    if (RecordLength(next) != 0) loop.bodyLine = next;
+    if (RecordLength(next) != 0) {
+      loop.bodyLine = next;
+      loop.bodyIsTaskBoundary = StartsWithTaskBoundary(next);
+    }
   }
 
   loop.stepBy = 1;
@@ -671,7 +675,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
   if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
-  if (kToBody && !f.followsLines) return RunNextForm(q, f);
+  if (kToBody && (!f.followsLines || (f.inTask && loop.bodyIsTaskBoundary))) return RunNextForm(q, f);
 
   // A sum out of range goes the general way, which reports it.
   const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
@@ -755,7 +759,8 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
     TraceEcho(f);
     if (!loop.endsLine) return kOk;
     // The body starts on the next line: go there as the dispatcher would.
-    if (!f.followsLines || loop.bodyLine == nullptr) return kQuickLineEnd;
+    if (!f.followsLines || loop.bodyLine == nullptr || (f.inTask && loop.bodyIsTaskBoundary))
+      return kQuickLineEnd;
     JumpTo(f, loop.bodyLine);
     f.blockContext = 1;
     return kOk;

@@ -47,7 +47,8 @@ ErrNo StmtEndTry(ExecFrame& f) noexcept {
 }
 
 bool TrapError(ExecFrame& f, uint8_t* base, ErrNo err) noexcept {
-  if (err == kOk || err == kSkipLine) return false;
+  // An interrupt ends the run whatever Try blocks are open.
+  if (err == kOk || err == kSkipLine || err == kErrInterrupted) return false;
   QorMacro& m = *f.macro;
   m.trappedErrorNumber = static_cast<uint32_t>(err);
 

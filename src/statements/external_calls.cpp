@@ -120,7 +120,9 @@ ErrNo StmtShell(ExecFrame& f) noexcept {
   } else if (*f.pos == ':') {
     ++f.pos;
   }
-  return platform::StartProcess(command, wait != 0) ? kOk : kErrIllegalCall;
+  bool stopped = false;
+  if (!platform::StartProcess(command, wait != 0, &stopped)) return kErrIllegalCall;
+  return stopped ? kErrInterrupted : kOk;
 }
 
 }  // namespace msc

@@ -37,6 +37,7 @@ ErrNo ReadInputLine(std::FILE* file, char* buffer, size_t* length) noexcept {
   *length = 0;
   for (;;) {
     const int c = NextByte(file);
+    if (c == platform::kStdinStopped) return kErrInterrupted;
     if (c < 0) return kErrIllegalCall;
     if (c == '\r') {
       if (file != nullptr) ConsumeLineFeed(file);

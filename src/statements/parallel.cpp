@@ -16,6 +16,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/active_frames.h"
+#include "engine/interrupt.h"
 #include "engine/report.h"
 #include "engine/run.h"
 #include "frontend/code.h"
@@ -34,15 +35,6 @@ constexpr uint32_t kTraceMode = 2;
 // block error, as no message names this one.
 constexpr ErrNo kErrMissingBlockEnd = 123;
 
-// True when the line's first token, after spacing, is a task boundary.
-bool StartsWithBoundary(const uint8_t* line) noexcept {
-  const uint8_t* p = RecordCode(line);
-  while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
-  if (*p < code::KeywordFirst || *p > code::KeywordLast) return false;
-  const uint16_t c = static_cast<uint16_t>(p[0] << 8 | p[1]);
-  return c == tok::Task || c == tok::EndParallelExecute;
-}
-
 // Runs one task from just after its Task word to the next boundary line.
 // Starting after the word rather than at the start of its line keeps a block
 // written on one line ("ParallelExecute : Task : ...") from starting itself
@@ -51,6 +43,9 @@ int32_t RunTask(void* argument) {
   ExecFrame& f = *static_cast<ExecFrame*>(argument);
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
+  // The frame holds the epoch of the run that started it (CopyFrom).
+  RunScope run(f, &f);
+  platform::RecursiveLock::PatientScope patient;
   RunHold hold(m.lock);
   ActiveFrame active(f);
   for (;;) {
@@ -58,7 +53,7 @@ int32_t RunTask(void* argument) {
       hold.Release();
       TraceEcho(f);
     }
-    const ErrNo e = DispatchLine(f, base, hold);
+    const ErrNo e = DispatchLine(f, base, hold, LineFollow::kToTaskBoundary);
     if (e != kOk) {
       // Only this task ends; the others and the statement go on.
       f.PopTo(base);
@@ -66,7 +61,7 @@ int32_t RunTask(void* argument) {
       return 0;
     }
     uint8_t* next = f.line + RecordLength(f.line);
-    if (RecordLength(next) == 0 || StartsWithBoundary(next)) return 0;
+    if (RecordLength(next) == 0 || StartsWithTaskBoundary(next)) return 0;
     JumpTo(f, next);
   }
 }

@@ -17,6 +17,7 @@
 #include "engine/errors.h"
 #include "engine/frame.h"
 #include "engine/quick_table.h"
+#include "engine/run.h"
 
 namespace msc {
 
@@ -40,6 +41,7 @@ struct QuickLoop {
   const uint8_t* end;
   const uint8_t* endStart;
   bool endsLine;  // nothing but spacing follows the limit (and step)
+  bool bodyIsTaskBoundary;  // bodyLine begins with Task or End ParallelExecute
   // The usual loop, stepped directly: a constant integer step, and a limit
   // that is a constant or a number variable.
   enum Limit : uint8_t { kGeneral, kInteger, kIntVar, kDouble, kDblVar };
@@ -182,7 +184,8 @@ struct QuickStmt {
 // target where the dispatcher would run straight through them (they do
 // nothing but end), else the target itself.
 [[nodiscard]] inline uint8_t* JumpLine(const QuickStmt& q, const ExecFrame& f) noexcept {
-  return q.landing != nullptr && f.followsLines ? q.landing : q.target;
+  if (q.landing == nullptr || !f.followsLines) return q.target;
+  return f.inTask && StartsWithTaskBoundary(q.landing) ? q.target : q.landing;
 }
 
 // The form at the place the last run of q left off, remembered in q.

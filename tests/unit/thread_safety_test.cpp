@@ -6,6 +6,7 @@
 // ThreadSanitizer as well.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -298,3 +299,59 @@ TEST(HostCalls, AreMadeWithTheObjectLockFree) {
 
 }  // namespace
 }  // namespace msc
+
+namespace msc::platform {
+namespace {
+
+// Two runs that hold the lock across their statements and hand it over when
+// it says so, and host threads that take it for one access each: the host
+// threads get every access through while the runs never stop on their own,
+// both runs make progress, and nobody is ever inside with another.
+TEST(RecursiveLockFairness, RunsShareAndHostThreadsGetIn) {
+  RecursiveLock lock;
+  std::atomic<bool> stop{false};
+  std::atomic<int> inside{0}, overlaps{0};
+  long passes[2] = {0, 0};  // each written only by its run, under the lock
+  long hostAccesses = 0;    // written under the lock
+  std::vector<std::thread> runs;
+  for (int r = 0; r < 2; ++r) {
+    runs.emplace_back([&, r] {
+      RecursiveLock::PatientScope patient;
+      lock.lock();
+      while (!stop.load(std::memory_order_relaxed)) {
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        ++passes[r];
+        inside.fetch_sub(1);
+        if (lock.HandOverWanted()) lock.HandOver();
+      }
+      lock.unlock();
+    });
+  }
+  // Both runs get the lock in turn: each waits at most a slice for the other.
+  const auto progressed = [&](int r) {
+    LockGuard guard(lock);
+    return passes[r] > 0;
+  };
+  while (!progressed(0) || !progressed(1)) std::this_thread::yield();
+  std::vector<std::thread> hosts;
+  for (int h = 0; h < 3; ++h) {
+    hosts.emplace_back([&] {
+      for (int i = 0; i < 300; ++i) {
+        LockGuard guard(lock);
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        ++hostAccesses;
+        inside.fetch_sub(1);
+      }
+    });
+  }
+  for (std::thread& t : hosts) t.join();
+  stop = true;
+  for (std::thread& t : runs) t.join();
+  EXPECT_EQ(hostAccesses, 900);
+  EXPECT_EQ(overlaps.load(), 0);
+  EXPECT_GT(passes[0], 0);
+  EXPECT_GT(passes[1], 0);
+}
+
+}  // namespace
+}  // namespace msc::platform
