@@ -4,12 +4,12 @@
 //
 // Input layout:
 //   +0      u8 n, the number of piece sizes (taken modulo 8; 0: one piece)
-//   +1      n bytes, the sizes of the pieces, used in turn (0: an empty piece,
-//           never two in a row)
+//   +1      n bytes, the sizes less one of the pieces, used in turn
 //   +1+n    the stream
+// A host hands back the pieces that _SaveVariable2 wrote (the header, then
+// chunks), so other cuts may well be refused, but never break the engine.
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -18,55 +18,40 @@ namespace {
 
 using namespace msc::fuzz;
 using Bytes = std::vector<uint8_t>;
+using Pieces = std::vector<Bytes>;
 
-// Hands the stream over in pieces, each in a buffer of its own exact size so
-// that a read past a piece is seen.
+// Hands out the pieces, each in a buffer of its own exact size so that a
+// read past a piece is seen.
 class PieceReader : public HostReadStream {
  public:
-  PieceReader(const uint8_t* data, size_t size, Bytes sizes) : data_(data), size_(size), sizes_(std::move(sizes)) {}
+  explicit PieceReader(const Pieces& pieces) : pieces_(pieces) {}
   int32_t Read(const void** data, uint32_t* length, int32_t mode) override {
     Check(mode == 1, "a stream is read in mode 1");
-    if (done_ == size_) {
-      *data = nullptr;
-      *length = 0;
-      return 0;
-    }
-    size_t n = size_ - done_;
-    if (!sizes_.empty()) n = std::min<size_t>(n, sizes_[turn_++ % sizes_.size()]);
-    if (n == 0 && lastEmpty_) n = 1;  // a stream of empty pieces only would never end
-    lastEmpty_ = n == 0;
-    piece_ = std::make_unique<uint8_t[]>(std::max<size_t>(n, 1));
-    std::copy(data_ + done_, data_ + done_ + n, piece_.get());
-    done_ += n;
-    *data = piece_.get();
-    *length = static_cast<uint32_t>(n);
+    const bool more = next_ < pieces_.size();
+    *data = more ? pieces_[next_].data() : nullptr;
+    *length = more ? static_cast<uint32_t>(pieces_[next_++].size()) : 0;
     return 0;
   }
 
  private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t done_ = 0;
-  Bytes sizes_;
-  size_t turn_ = 0;
-  bool lastEmpty_ = false;
-  std::unique_ptr<uint8_t[]> piece_;
+  const Pieces& pieces_;
+  size_t next_ = 0;
 };
 
 class Collector : public HostWriteStream {
  public:
   int32_t Write(const void* data, uint32_t count) override {
     if (data == nullptr) Check(count == 0, "a stream finishes with no bytes");
-    else bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + count);
+    else pieces.emplace_back(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + count);
     return 0;
   }
-  Bytes bytes;
+  Pieces pieces;
 };
 
-Bytes Saved(QorMacro* m) {
+Pieces Saved(QorMacro* m) {
   Collector out;
   Check(_SaveVariable2(m, L"*", &out) == 0, "restored variables stream out");
-  return out.bytes;
+  return out.pieces;
 }
 
 }  // namespace
@@ -74,11 +59,17 @@ Bytes Saved(QorMacro* m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const size_t n = std::min<size_t>(data[0] % 8, size - 1);
-  PieceReader in(data + 1 + n, size - 1 - n, Bytes(data + 1, data + 1 + n));
+  Pieces pieces;
+  for (size_t at = 1 + n, turn = 0; at < size; ++turn) {
+    const size_t piece = n == 0 ? size - at : std::min<size_t>(size - at, data[1 + turn % n] + 1u);
+    pieces.emplace_back(data + at, data + at + piece);
+    at += piece;
+  }
+  PieceReader in(pieces);
   MacroPtr m = NewMacro();
   if (_LoadVariable2(m.get(), &in) != 0) return 0;
-  const Bytes saved = Saved(m.get());
-  PieceReader again(saved.data(), saved.size(), {});
+  const Pieces saved = Saved(m.get());
+  PieceReader again(saved);
   MacroPtr copy = NewMacro();
   Check(_LoadVariable2(copy.get(), &again) == 0, "a saved stream restores");
   Check(Saved(copy.get()) == saved, "a saved stream restores to the same variables");
