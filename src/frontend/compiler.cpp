@@ -5,6 +5,7 @@
 // what is settled here is the encoding, the line number, the binding of
 // variables to their cells, the two-word phrases, and when a label or an
 // integer is a reference rather than a definition or a number.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -86,7 +87,7 @@ bool IsArrayTag(uint8_t t) noexcept {
 class LineCompiler {
  public:
   LineCompiler(char* src, uint8_t* out, QorMacro& m, bool messages) noexcept
-      : src_(src), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
+      : src_(src), begin_(src), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
 
   // Compiles from the token already read to the end of the line.
   ErrNo Run(int k, LexToken tok, int32_t* codeLength) noexcept {
@@ -277,7 +278,12 @@ class LineCompiler {
       // Spaces written after it stand for that space: a second run of them
       // would list as one, and the listing would compile to other code.
       const bool spaced = *src_ == ' ';
-      if (!Fits(spaced ? 2 : 3)) return kErrLineBufferOverflow;
+      // Glued to a word before it, its listing would join that word
+      // ("End TryPrint"): a space keeps the two apart.
+      const unsigned char before = src_ - 2 >= begin_ ? static_cast<unsigned char>(src_[-2]) : ' ';
+      const bool glued = std::isalnum(before) || before == '_' || before == '.';
+      if (!Fits(2 + !spaced + glued)) return kErrLineBufferOverflow;
+      if (glued) Put(1);
       Put(static_cast<uint8_t>(tok::Print >> 8));
       Put(static_cast<uint8_t>(tok::Print & 0xFF));
       if (!spaced) Put(1);
@@ -348,6 +354,7 @@ class LineCompiler {
   }
 
   char* src_;
+  const char* const begin_;  // the source after the line number
   uint8_t* const start_;
   uint8_t* out_;
   uint8_t* const limit_;
