@@ -86,8 +86,8 @@ bool IsArrayTag(uint8_t t) noexcept {
 
 class LineCompiler {
  public:
-  LineCompiler(char* src, uint8_t* out, QorMacro& m, bool messages) noexcept
-      : src_(src), begin_(src), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
+  LineCompiler(char* src, uint8_t* out, QorMacro& m, bool messages, bool afterNumber) noexcept
+      : src_(src), begin_(src), afterNumber_(afterNumber), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
 
   // Compiles from the token already read to the end of the line.
   ErrNo Run(int k, LexToken tok, int32_t* codeLength) noexcept {
@@ -121,6 +121,11 @@ class LineCompiler {
 
   // One token; *lineDone when it consumed the rest of the line.
   ErrNo EmitToken(int k, const LexToken& tok, bool* lineDone) noexcept {
+    // A number glued to the one before it ("&B13648" is &B1 and 3648) would
+    // join it in the listing, which writes numbers in decimal.
+    const bool glued = afterNumber_;
+    afterNumber_ = k == kind::Integer || k == kind::Double;
+    if (glued && afterNumber_) return kErrSyntax;
     switch (k) {
       case kind::Integer: return EmitInteger(tok.integer);
       case kind::Double: return EmitDouble(tok.dbl);
@@ -355,6 +360,7 @@ class LineCompiler {
 
   char* src_;
   const char* const begin_;  // the source after the line number
+  bool afterNumber_;  // the last token was a number, or a line number with no space after it
   uint8_t* const start_;
   uint8_t* out_;
   uint8_t* const limit_;
@@ -380,6 +386,7 @@ ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages, uint32
 
   LexToken tok;
   int k = Lex(&p, kLabelDefinition, messages, tok);
+  bool gluedToNumber = false;  // the line's first token follows its number directly
   if (k == kind::Integer) {
     *lineNumber = static_cast<uint32_t>(tok.integer);
     // Number 0 is no number, and its listing shows none: the spaces after it
@@ -387,9 +394,10 @@ ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages, uint32
     if (*lineNumber == 0)
       while (*p == ' ') ++p;
     if (*p == '\0') return kOk;
+    gluedToNumber = *lineNumber != 0 && *p != ' ';
     k = Lex(&p, kLabelDefinition, messages, tok);
   }
-  LineCompiler c(p, out, m, messages);
+  LineCompiler c(p, out, m, messages, gluedToNumber);
   return c.Run(k, tok, codeLength);
 }
 

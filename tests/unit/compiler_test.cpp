@@ -92,11 +92,14 @@ class CompilerTest : public ::testing::Test {
 };
 
 TEST_F(CompilerTest, NumberForms) {
-  Compiled r = Compile(m, "Print 7,200,300,40000,-5,0.5,&HFFFFFFFF,&B102");
+  Compiled r = Compile(m, "Print 7,200,300,40000,-5,0.5,&HFFFFFFFF,&B10");
   ASSERT_EQ(r.err, kOk);
   EXPECT_EQ(r.code, E().kw(tok::Print).b({1, 0x17, ',', 0x0F, 200, ',', 0x1C, 0x2C, 0x01, ','})
                         .dbl(40000).b({',', '-', 0x15, ','}).dbl(0.5)
-                        .b({',', 0x1C, 0xFF, 0xFF, ',', 0x12, 0x12}).c);
+                        .b({',', 0x1C, 0xFF, 0xFF, ',', 0x12}).c);
+  // A number glued to another ("&B102" is &B10 and 2) would list as one.
+  for (const char* glued : {"Print &B102", "Print &O19", "X# = &H1.5", "10&B1"})
+    EXPECT_EQ(Compile(m, glued).err, kErrSyntax) << glued;
 }
 
 TEST_F(CompilerTest, LineNumbersAndEmptyLines) {
