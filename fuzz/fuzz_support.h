@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "macro_sc/macro_sc.h"
@@ -68,15 +69,19 @@ inline void Check(bool ok, const char* what) {
   std::abort();
 }
 
-// The directory where the process puts its own files, removed at exit.
-inline const std::string& ScratchDirectory() {
-  static const std::string dir = [] {
-    char name[] = "/tmp/msc-fuzz-XXXXXX";
-    std::string made = mkdtemp(name) != nullptr ? name : "/tmp";
-    if (made != "/tmp") std::atexit([] { std::filesystem::remove_all(ScratchDirectory()); });
-    return made;
+// The directory where the process puts its own files, removed at exit (a
+// plain array, which outlives the exit handlers).
+inline const char* ScratchDirectory() {
+  static char name[] = "/tmp/msc-fuzz-XXXXXX";
+  static const bool made = [] {
+    if (mkdtemp(name) == nullptr) return false;
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(name, ignored);
+    });
+    return true;
   }();
-  return dir;
+  return made ? name : "/tmp";
 }
 
 // Once per process: standard input and output go to /dev/null, so that Input

@@ -23,8 +23,8 @@ std::vector<uint32_t> Image(QorMacro* m) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Setup();
-  static const std::string source = ScratchDirectory() + "/input.mcr";
-  static const std::string listing = ScratchDirectory() + "/listing.mcr";
+  static const std::string source = std::string(ScratchDirectory()) + "/input.mcr";
+  static const std::string listing = std::string(ScratchDirectory()) + "/listing.mcr";
   std::vector<uint8_t> text(data, data + size);
   Neuter(text.data(), text.size(), kInitWords);  // so that the load only compiles
   std::FILE* file = std::fopen(source.c_str(), "wb");
