@@ -64,6 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Compiled second = Compile(*m, std::string(listed.data(), length));
   if (second.err == kErrDuplicatedVariable || second.err == kErrUndefinedVariable) return 0;
   fuzz::Check(second.err == kOk, "the listing compiles");
-  fuzz::Check(second.record == first.record, "the listing compiles to the same code");
+  if (second.record == first.record) return 0;
+  // A double lists with 15 significant digits, so a longer one comes back
+  // rounded; the listing must then be its own: the same text again.
+  std::vector<char> again(kLineBufferSize);
+  const size_t length2 = ListLine(second.record.data(), again.data(), again.size(), &number);
+  fuzz::Check(std::string_view(again.data(), length2) == std::string_view(listed.data(), length),
+              "the listing compiles to the same code");
   return 0;
 }
