@@ -10,3 +10,8 @@
   LOG$$ = LOG$$ + "P" + Str$(PARTS&&) + " "
   If PARTS&& > LIMIT& Then Print "limit reached after "; PARTS&&; " parts"
   Return
+*WAITPART
+  ' Polls for the next part. Nothing feeds parts here, so the routine never
+  ' returns on its own: the host's watchdog stops it.
+  Do : WAITS& = WAITS& + 1 : Loop While PARTS&& < 100
+  Return

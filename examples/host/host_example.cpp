@@ -2,15 +2,20 @@
 //
 // It creates a macro object, loads a program, binds a reference variable to
 // controller data, sets and reads variables by name, saves the stored
-// variables to a file and loads them into a second macro object. The
+// variables to a file and loads them into a second macro object, and stops
+// a routine that runs too long from a watchdog thread. The
 // controller here is the simulated one; a real host passes its own host
 // interface to _CreateQorMacro and supplies the host library functions.
 //
 //   msc_example_host PROGRAM STATE-FILE
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "macro_sc/macro_sc.h"
@@ -23,6 +28,31 @@ void Show(QorMacro* macro, const wchar_t* name) {
   AnyType value;
   const int32_t status = _GetVariable(macro, name, &value);
   std::printf("  %ls = %ls%s\n", name, value.GetString(), status == 0 ? "" : " (failed)");
+}
+
+// Runs a routine under a watchdog: when it has not returned after limit,
+// another thread stops it with _InterruptQorMacro and the routine ends with
+// error 210. The call reaches only runs already under way, so the watchdog
+// repeats it until the routine has returned.
+int32_t GosubWithWatchdog(QorMacro* macro, const wchar_t* label, std::chrono::milliseconds limit) {
+  std::mutex mutex;
+  std::condition_variable returned;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    if (returned.wait_for(lock, limit, [&] { return done; })) return;
+    do {
+      (void)_InterruptQorMacro(macro);
+    } while (!returned.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; }));
+  });
+  const int32_t result = _Gosub(macro, label);
+  {
+    std::lock_guard lock(mutex);
+    done = true;
+  }
+  returned.notify_one();
+  watchdog.join();
+  return result;
 }
 
 int Fail(const char* what) {
@@ -90,6 +120,14 @@ int main(int argc, char** argv) {
   Show(second, L"PARTS&&");
   Show(second, L"LOG$$");
   Show(second, L"PARTS&& * 2 + 1");
+
+  // 7. A routine that would wait for ever is stopped by a watchdog; the
+  //    object stays usable and keeps what the routine did.
+  std::fflush(stdout);
+  std::printf("*WAITPART under a watchdog: %d\n",
+              GosubWithWatchdog(second, L"*WAITPART", std::chrono::milliseconds(200)));
+  std::fflush(stdout);
+  std::printf("a statement after it: %d\n", _DirectExecute(second, L"Print \"  polled \"; WAITS& > 0"));
   _DeleteQorMacro(second);
   return 0;
 }
