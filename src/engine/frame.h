@@ -44,6 +44,13 @@ class FrameCount {
 
 class PendingOperands;
 
+// How far the dispatcher goes on by itself after a line.
+enum class LineFollow : uint8_t {
+  kStayOnLine,      // returns at the end of the line
+  kFollowLines,     // goes on into the following lines (the run loop)
+  kToTaskBoundary,  // the same, but stops before a Task or End ParallelExecute line
+};
+
 struct ExecFrame {
   const uint8_t* pos = nullptr;         // next byte of the current line's code
   const uint8_t* tokenStart = nullptr;  // where the last token read began
@@ -52,8 +59,7 @@ struct ExecFrame {
   uint32_t stepFlag = 0;                // 1 while single-stepping
   uint32_t stepMode = 0;                // 0 none, 1 continue, 2 into, 3 over, 4 out
   uint32_t evalDepth = 0;               // operands being evaluated, bounded to protect the stack
-  bool followsLines = false;            // the dispatcher goes on into following lines itself
-  bool inTask = false;                  // a ParallelExecute task, which ends before a Task line
+  LineFollow follows = LineFollow::kStayOnLine;  // how far the dispatcher goes on by itself
   uint32_t epoch = 0;                   // interrupt epoch the run started in
   const std::atomic<uint32_t>* epochNow = nullptr;  // the object's epoch, once the run is registered
   QorMacro* macro = nullptr;

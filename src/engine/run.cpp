@@ -246,6 +246,14 @@ bool RunsUnderHold(int k, const Token& t) noexcept {
   }
 }
 
+// The error fields, which Err and Erl read in any run; parallel tasks may
+// fail at the same moment.
+void NoteError(QorMacro& m, ErrNo e, uint32_t statement) noexcept {
+  platform::LockGuard hold(m.lock);
+  m.trappedErrorNumber = static_cast<uint32_t>(e);
+  m.trappedErrorStatement = statement;
+}
+
 }  // namespace
 
 void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
@@ -264,20 +272,18 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   // Forms run while nothing is traced or stepped. Only a general statement
   // (or a host thread, seen at the next line) turns tracing on.
   bool quick = !Tracing(f) && f.stepMode == 0;
-  const bool followLines = follow != LineFollow::kStayOnLine;
-  const bool toBoundary = follow == LineFollow::kToTaskBoundary;
-  // Forms that jump then land past label lines or on a loop's body line
-  // directly; in a task, only where that line is no task boundary.
-  f.followsLines = followLines;
-  f.inTask = toBoundary;
+  // Following lines, forms that jump land past label lines or on a loop's
+  // body line directly; in a task, only where that line is no task boundary.
+  f.follows = follow;
   // At the end of a line: true when the run goes on with the next line here,
   // as the run loop would, rather than going back to the run loop.
-  const auto nextLine = [&f, &quick, followLines, toBoundary]() noexcept {
+  const auto nextLine = [&f, &quick, follow]() noexcept {
     f.blockContext = 1;
     quick = !Tracing(f) && f.stepMode == 0;
-    if (!followLines || !quick) return false;
+    if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
-    if (RecordLength(next) == 0 || (toBoundary && StartsWithTaskBoundary(next))) return false;
+    if (RecordLength(next) == 0) return false;
+    if (follow == LineFollow::kToTaskBoundary && StartsWithTaskBoundary(next)) [[unlikely]] return false;
     JumpTo(f, next);
     return true;
   };
@@ -287,7 +293,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
     if (Interrupted(f)) [[unlikely]] {
       // Not offered to Try: the run ends as after an untrapped error.
       hold.Release();
-      m.trappedErrorNumber = static_cast<uint32_t>(kErrInterrupted);
+      NoteError(m, kErrInterrupted, 0);
       return kErrInterrupted;
     }
     if (*f.pos == code::EndOfLine) {
@@ -366,8 +372,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
       return kOk;
     }
     hold.Release();
-    m.trappedErrorNumber = static_cast<uint32_t>(e);
-    m.trappedErrorStatement = statement;
+    NoteError(m, e, statement);
     if (!TrapError(f, base, e)) return e;
   }
 }

@@ -62,13 +62,6 @@ class RunHold {
   bool held_ = false;
 };
 
-// How far DispatchLine goes on by itself.
-enum class LineFollow : uint8_t {
-  kStayOnLine,      // returns at the end of the line
-  kFollowLines,     // goes on into the following lines (the run loop)
-  kToTaskBoundary,  // the same, but stops before a Task or End ParallelExecute line
-};
-
 // Executes the statements of the current line; the hold is released before
 // any statement that may wait or call out, and on an error. Following lines,
 // the run goes on into the next lines while nothing is traced or stepped, so

@@ -675,7 +675,9 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
   if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
-  if (kToBody && (!f.followsLines || (f.inTask && loop.bodyIsTaskBoundary))) return RunNextForm(q, f);
+  if (kToBody && f.follows != LineFollow::kFollowLines &&
+      (f.follows == LineFollow::kStayOnLine || loop.bodyIsTaskBoundary))
+    return RunNextForm(q, f);
 
   // A sum out of range goes the general way, which reports it.
   const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
@@ -759,7 +761,8 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
     TraceEcho(f);
     if (!loop.endsLine) return kOk;
     // The body starts on the next line: go there as the dispatcher would.
-    if (!f.followsLines || loop.bodyLine == nullptr || (f.inTask && loop.bodyIsTaskBoundary))
+    if (loop.bodyLine == nullptr ||
+        (f.follows != LineFollow::kFollowLines && (f.follows == LineFollow::kStayOnLine || loop.bodyIsTaskBoundary)))
       return kQuickLineEnd;
     JumpTo(f, loop.bodyLine);
     f.blockContext = 1;

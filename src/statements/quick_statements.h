@@ -184,8 +184,10 @@ struct QuickStmt {
 // target where the dispatcher would run straight through them (they do
 // nothing but end), else the target itself.
 [[nodiscard]] inline uint8_t* JumpLine(const QuickStmt& q, const ExecFrame& f) noexcept {
-  if (q.landing == nullptr || !f.followsLines) return q.target;
-  return f.inTask && StartsWithTaskBoundary(q.landing) ? q.target : q.landing;
+  if (q.landing != nullptr && f.follows == LineFollow::kFollowLines) [[likely]] return q.landing;
+  if (q.landing == nullptr || f.follows == LineFollow::kStayOnLine || StartsWithTaskBoundary(q.landing))
+    return q.target;
+  return q.landing;
 }
 
 // The form at the place the last run of q left off, remembered in q.
