@@ -12,6 +12,7 @@
 #include "frontend/listing.h"
 #include "platform/codepage.h"
 #include "platform/console.h"
+#include "platform/lock.h"
 
 namespace msc {
 namespace {
@@ -59,6 +60,9 @@ void ReportError(ErrNo number, uint32_t reportMode, ExecFrame& f) noexcept {
   const uint32_t line = f.line != nullptr ? RecordLineNumber(f.line) : 0;
   const char* message = ErrorMessage(number);
   if (line != 0 && f.macro != nullptr) {
+    // Parallel tasks may report at the same moment; the Erl and Errno of
+    // any run read the three under the lock as well.
+    platform::LockGuard hold(f.macro->lock);
     f.macro->lastErrorLine = line;
     f.macro->lastErrorNumber = static_cast<uint32_t>(number);
     f.macro->lastErrorText = message;

@@ -8,6 +8,7 @@
 #include "frontend/code.h"
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
+#include "platform/lock.h"
 #include "statements/block_search.h"
 #include "statements/handlers.h"
 
@@ -50,7 +51,10 @@ bool TrapError(ExecFrame& f, uint8_t* base, ErrNo err) noexcept {
   // An interrupt ends the run whatever Try blocks are open.
   if (err == kOk || err == kSkipLine || err == kErrInterrupted) return false;
   QorMacro& m = *f.macro;
-  m.trappedErrorNumber = static_cast<uint32_t>(err);
+  {
+    platform::LockGuard hold(m.lock);  // tasks may fail at the same moment
+    m.trappedErrorNumber = static_cast<uint32_t>(err);
+  }
 
   // Entries at or below the base belong to whoever started this run.
   uint8_t* const floor = base != nullptr ? base : f.StackEnd();
