@@ -44,11 +44,14 @@ class FrameCount {
 
 class PendingOperands;
 
-// How far the dispatcher goes on by itself after a line.
+// How far the dispatcher goes on by itself after a line; ordered, so that
+// a decoded jump can say with one number from which mode on it may land
+// past its target's label lines.
 enum class LineFollow : uint8_t {
   kStayOnLine,      // returns at the end of the line
+  kToTaskBoundary,  // goes on into the following lines, but stops before a Task or End ParallelExecute line
   kFollowLines,     // goes on into the following lines (the run loop)
-  kToTaskBoundary,  // the same, but stops before a Task or End ParallelExecute line
+  kNever,           // a mode no frame has
 };
 
 struct ExecFrame {

@@ -287,15 +287,15 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
     JumpTo(f, next);
     return true;
   };
+  // Not offered to Try: the run ends as after an untrapped error.
+  const auto endInterrupted = [&m, &hold]() noexcept {
+    hold.Release();
+    NoteError(m, kErrInterrupted, 0);
+    return kErrInterrupted;
+  };
   for (;;) {
     uint32_t statement = 0;
     ErrNo e = kQuickFallback;
-    if (Interrupted(f)) [[unlikely]] {
-      // Not offered to Try: the run ends as after an untrapped error.
-      hold.Release();
-      NoteError(m, kErrInterrupted, 0);
-      return kErrInterrupted;
-    }
     if (*f.pos == code::EndOfLine) {
       f.tokenStart = f.pos;
       if (nextLine()) continue;
@@ -340,8 +340,12 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
           if (!nextLine()) return kOk;
         }
         // A thread waiting for the lock is handed it here; the next form is
-        // then looked up anew.
-        if (hold.Yielded()) break;
+        // then looked up anew. An interrupt raises the lock's attention
+        // flag, so a run of forms notices it here too.
+        if (hold.Yielded()) {
+          if (Interrupted(f)) [[unlikely]] return endInterrupted();
+          break;
+        }
         q = FollowingForm(*q, f);
       }
       if (e == kOk) continue;  // the statement reached has no form
@@ -360,6 +364,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
         f.pos = p + 1;
         continue;
       }
+      if (Interrupted(f)) [[unlikely]] return endInterrupted();
       const int k = ReadToken(f, t);
       if (!quick || !RunsUnderHold(k, t)) hold.Release();
       statement = 0;

@@ -286,7 +286,7 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
   loop.direct = QuickLoop::kGeneral;
   loop.forLine = forLine;
   loop.bodyLine = nullptr;
-  loop.bodyIsTaskBoundary = false;
+  loop.bodyFrom = LineFollow::kNever;
   loop.limit = QuickExpressionHeld(m, site);
   if (loop.limit == nullptr) return;
   loop.end = QuickEnd(*loop.limit);
@@ -305,7 +305,7 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
     uint8_t* const next = forLine + RecordLength(forLine);
     if (RecordLength(next) != 0) {
       loop.bodyLine = next;
-      loop.bodyIsTaskBoundary = StartsWithTaskBoundary(next);
+      loop.bodyFrom = StartsWithTaskBoundary(next) ? LineFollow::kFollowLines : LineFollow::kToTaskBoundary;
     }
   }
 
@@ -675,9 +675,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
   if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
-  if (kToBody && f.follows != LineFollow::kFollowLines &&
-      (f.follows == LineFollow::kStayOnLine || loop.bodyIsTaskBoundary))
-    return RunNextForm(q, f);
+  if (kToBody && f.follows < loop.bodyFrom) return RunNextForm(q, f);
 
   // A sum out of range goes the general way, which reports it.
   const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
@@ -761,9 +759,7 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
     TraceEcho(f);
     if (!loop.endsLine) return kOk;
     // The body starts on the next line: go there as the dispatcher would.
-    if (loop.bodyLine == nullptr ||
-        (f.follows != LineFollow::kFollowLines && (f.follows == LineFollow::kStayOnLine || loop.bodyIsTaskBoundary)))
-      return kQuickLineEnd;
+    if (f.follows < loop.bodyFrom) return kQuickLineEnd;  // also without a body line
     JumpTo(f, loop.bodyLine);
     f.blockContext = 1;
     return kOk;

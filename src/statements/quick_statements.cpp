@@ -68,7 +68,10 @@ uint8_t* PastLabelLines(uint8_t* record) noexcept {
 // statement has no form.
 class Decoder {
  public:
-  Decoder(ExecFrame& f, ExecFrame& scratch, QuickStmt& q) noexcept : f_(f), s_(scratch), q_(q) {}
+  Decoder(ExecFrame& f, ExecFrame& scratch, QuickStmt& q) noexcept : f_(f), s_(scratch), q_(q) {
+    q_.landing = nullptr;
+    q_.landsFrom = LineFollow::kNever;
+  }
 
   bool Statement() noexcept {
     Token t;
@@ -80,7 +83,7 @@ class Decoder {
       case kind::LineRef:
         q_.target = ResolveTarget(*f_.macro, k, t);
         if (q_.target == nullptr) return false;
-        q_.landing = PastLabelLines(q_.target);
+        SetLanding();
         return Finish(Form::Jump, 0);
       case kind::IntVar:
       case kind::DblVar:
@@ -98,6 +101,18 @@ class Decoder {
   }
 
  private:
+  // A jump lands past its target's label-only lines in a run that follows
+  // lines; in a task only when that line is no task boundary, where the
+  // task would end before it.
+  void SetLanding() noexcept {
+    q_.landing = PastLabelLines(q_.target);
+    if (q_.landing == nullptr) {
+      q_.landsFrom = LineFollow::kNever;
+    } else {
+      q_.landsFrom = StartsWithTaskBoundary(q_.landing) ? LineFollow::kFollowLines : LineFollow::kToTaskBoundary;
+    }
+  }
+
   bool Finish(Form form, uint16_t keyword) noexcept {
     q_.form = form;
     q_.keyword = keyword;
@@ -194,7 +209,7 @@ class Decoder {
         const int k = ReadToken(s_, t);
         q_.target = ResolveTarget(*f_.macro, k, t);
         if (q_.target == nullptr) return false;
-        q_.landing = PastLabelLines(q_.target);
+        SetLanding();
         return Finish(code == tok::Goto ? Form::Jump : Form::Gosub, code);
       }
       case tok::Return:

@@ -41,7 +41,7 @@ struct QuickLoop {
   const uint8_t* end;
   const uint8_t* endStart;
   bool endsLine;  // nothing but spacing follows the limit (and step)
-  bool bodyIsTaskBoundary;  // bodyLine begins with Task or End ParallelExecute
+  LineFollow bodyFrom;      // the least mode of a frame that may go to bodyLine directly
   // The usual loop, stepped directly: a constant integer step, and a limit
   // that is a constant or a number variable.
   enum Limit : uint8_t { kGeneral, kInteger, kIntVar, kDouble, kDblVar };
@@ -112,6 +112,7 @@ struct QuickStmt {
   const uint8_t* afterStart;    // and the token start there
   uint8_t* target;              // the line jumped to; a block If's false branch line
   uint8_t* landing;             // the line after the target's label-only lines, or null
+  LineFollow landsFrom;         // the least mode of a frame that may go to landing
   const uint8_t* elsePos;       // false one-line If: after its Else (null: the line
                                 // ends); false block If: the branch's place in target
   const uint8_t* elseStart;
@@ -184,10 +185,7 @@ struct QuickStmt {
 // target where the dispatcher would run straight through them (they do
 // nothing but end), else the target itself.
 [[nodiscard]] inline uint8_t* JumpLine(const QuickStmt& q, const ExecFrame& f) noexcept {
-  if (q.landing != nullptr && f.follows == LineFollow::kFollowLines) [[likely]] return q.landing;
-  if (q.landing == nullptr || f.follows == LineFollow::kStayOnLine || StartsWithTaskBoundary(q.landing))
-    return q.target;
-  return q.landing;
+  return f.follows >= q.landsFrom ? q.landing : q.target;
 }
 
 // The form at the place the last run of q left off, remembered in q.
