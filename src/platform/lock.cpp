@@ -38,6 +38,9 @@ namespace {
 // Enough to catch a holder that leaves at once (a host thread reading one
 // variable) without burning a core while a run holds the lock for its slice.
 constexpr int kSpins = 100;
+// How long a run that stepped aside for a host thread waits awake to take
+// the lock back; a host thread's access takes microseconds.
+constexpr int64_t kSpinBackNanoseconds = 500'000;
 
 int64_t Now() noexcept {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -204,21 +207,66 @@ void RecursiveLock::UnlockContended() noexcept {
     GrantHead();
     return;
   }
-  // Nobody is owed the lock yet: free it, and let the head try for it.
-  word_.fetch_and(~kLocked, std::memory_order_release);
-  Signal(head_->signal, Waiter::kPoked);
+  // Nobody is owed the lock yet: free it. A run that stepped aside for this
+  // thread is spinning to take it back; otherwise the head tries for it.
+  const uint32_t before = word_.fetch_and(~kLocked, std::memory_order_release);
+  if ((before & kSpinner) == 0) Signal(head_->signal, Waiter::kPoked);
+}
+
+// Waits awake, a bounded while, to take back the lock an urgent waiter was
+// given; true when it did. Waking a sleeping run from the urgent thread's
+// release would often put the woken run on that thread's core and keep the
+// host thread off it for milliseconds.
+bool RecursiveLock::SpinBack() noexcept {
+  const int64_t until = Now() + kSpinBackNanoseconds;
+  for (int round = 1;; ++round) {
+    uint32_t w = word_.load(std::memory_order_relaxed);
+    if ((w & (kLocked | kWanted)) == 0 &&
+        word_.compare_exchange_weak(w, (w | kLocked) & ~kSpinner, std::memory_order_acquire,
+                                    std::memory_order_relaxed))
+      return true;
+    if (round % 64 == 0 && Now() >= until) return false;
+  }
+}
+
+// With queue_ held: takes a free lock nobody is owed, or queues me.
+bool RecursiveLock::TakeFreeOrEnqueue(Waiter& me) noexcept {
+  if (TryTakeFree()) return true;
+  Enqueue(me);
+  return false;
 }
 
 void RecursiveLock::HandOver() noexcept {
   if (depth_ != 1) return;  // held further out as well: nothing to hand over
   Waiter me;
+  bool spinning = false;
   {
     std::lock_guard<std::mutex> hold(queue_);
     if ((word_.load(std::memory_order_relaxed) & kWanted) == 0 || head_ == nullptr) return;
     owner_.store(0, std::memory_order_relaxed);
     depth_ = 0;
+    const bool urgent = head_->urgent;
     GrantHead();
-    Enqueue(me);
+    if (urgent && (word_.load(std::memory_order_relaxed) & kSpinner) == 0) {
+      word_.fetch_or(kSpinner, std::memory_order_relaxed);
+      spinning = true;
+    } else {
+      Enqueue(me);
+    }
+  }
+  if (spinning) {
+    if (SpinBack()) {
+      owner_.store(ThreadToken(), std::memory_order_relaxed);
+      depth_ = 1;
+      return;
+    }
+    std::lock_guard<std::mutex> hold(queue_);
+    word_.fetch_and(~kSpinner, std::memory_order_relaxed);
+    if (TakeFreeOrEnqueue(me)) {
+      owner_.store(ThreadToken(), std::memory_order_relaxed);
+      depth_ = 1;
+      return;
+    }
   }
   Sleep(me);
   owner_.store(ThreadToken(), std::memory_order_relaxed);

@@ -7,6 +7,8 @@
 //   bit 2  kWanted     the head of the queue must get the lock next
 //   bit 3  kAttention  a flag of the lock's user (an interrupt), reported
 //                      by HandOverWanted as a wanted hand-over is
+//   bit 4  kSpinner    a run that gave the lock to a host thread waits
+//                      awake to take it back
 //
 // Uncontended, taking the lock is a load and one compare-and-swap and the
 // release one compare-and-swap, with no system call; taking it again on the
@@ -24,7 +26,9 @@
 // and the holder then hands the lock over to it directly at its next point.
 // A thread that is not running statements (a host thread reading a
 // variable) is urgent: it queues ahead of every patient waiter and sets
-// kWanted at once, so it gets in within one statement of the holder.
+// kWanted at once, so it gets in within one statement of the holder; the
+// holder then waits awake to take the lock back, rather than asleep, so the
+// host thread's release wakes nobody.
 //
 // A release while threads wait and no hand-over is wanted frees the lock
 // and wakes the head, which takes it unless a running thread comes back
@@ -109,6 +113,7 @@ class RecursiveLock {
   static constexpr uint32_t kQueued = 2;
   static constexpr uint32_t kWanted = 4;
   static constexpr uint32_t kAttention = 8;
+  static constexpr uint32_t kSpinner = 16;
 
   static uintptr_t ThreadToken() noexcept {
     static thread_local char token;
@@ -123,6 +128,8 @@ class RecursiveLock {
   void MakeHead(Waiter* w) noexcept;
   void UpdateQueueBits() noexcept;
   void Sleep(Waiter& w) noexcept;
+  [[nodiscard]] bool TakeFreeOrEnqueue(Waiter& w) noexcept;
+  [[nodiscard]] bool SpinBack() noexcept;
 
   std::atomic<uint32_t> word_{0};
   std::atomic<uintptr_t> owner_{0};
