@@ -14,13 +14,11 @@ bool FrameInterrupted(const void* frame) noexcept { return Interrupted(*static_c
 
 }  // namespace
 
-RunScope::RunScope(ExecFrame& f, const ExecFrame* parent) noexcept
-    : frame_(f), stop_(FrameInterrupted, &f) {
+RunScope::RunScope(ExecFrame& f, Epoch epoch) noexcept : frame_(f), stop_(FrameInterrupted, &f) {
   RunRegistry& r = f.macro->runs;
   std::lock_guard<std::mutex> hold(r.mutex);
   const uint32_t now = r.epoch.load(std::memory_order_relaxed);
-  const uint32_t inherited = parent != nullptr ? parent->epoch : now;
-  f.epoch = inherited;
+  if (epoch == Epoch::kNow) f.epoch = now;
   f.epochNow = &r.epoch;
   ++r.live;
   if (f.epoch != now) ++r.stale;

@@ -17,6 +17,7 @@
 #include <mutex>
 
 #include "engine/frame.h"
+#include "platform/lock.h"
 #include "platform/stop_check.h"
 
 class QorMacro;
@@ -31,14 +32,16 @@ struct RunRegistry {
   int32_t stale = 0;             // of those, runs that started before the last interrupt
 };
 
-// Registers f as a run of its object for the scope's lifetime, and makes the
-// thread's blocking waits (standard input, a child process) give up when it
-// is interrupted. A task
-// passes the frame that started it, so that a task of an interrupted run is
-// interrupted too.
+// Registers f as a run of its object for the scope's lifetime, marks the
+// thread as one that runs statements (patient for the object lock), and
+// makes the thread's blocking waits (standard input, a child process) give
+// up when the run is interrupted. A ParallelExecute task keeps the epoch its
+// frame copied from the run that started it, so that a task of an
+// interrupted run is interrupted too.
 class RunScope {
  public:
-  explicit RunScope(ExecFrame& f, const ExecFrame* parent = nullptr) noexcept;
+  enum class Epoch : uint8_t { kNow, kCopied };
+  explicit RunScope(ExecFrame& f, Epoch epoch = Epoch::kNow) noexcept;
   ~RunScope();
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -46,6 +49,7 @@ class RunScope {
  private:
   ExecFrame& frame_;
   platform::StopScope stop_;
+  platform::RecursiveLock::PatientScope patient_;
 };
 
 // Ends every run of m under way now.

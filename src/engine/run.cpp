@@ -386,7 +386,6 @@ ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
   QorMacro& m = *f.macro;
   const int32_t savedDepth = m.savedDepth;
   RunScope run(f);
-  platform::RecursiveLock::PatientScope patient;
   RunHold hold(m.lock);
   // Program edits made under the run move the places it keeps.
   ActiveFrame active(f);

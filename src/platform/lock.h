@@ -100,11 +100,11 @@ class RecursiveLock {
     PatientScope& operator=(const PatientScope&) = delete;
   };
 
-  // How long a patient head of the queue lets the holder run. Measured with
-  // 2 to 31 compute-bound tasks on two cores: 1 ms and 5 ms both keep the
-  // parallel run within a few percent of the serial one on a quiet
-  // machine; on a loaded one the longer slice loses less to wake-ups. The
-  // switch interval of CPython's interpreter lock is the same 5 ms.
+  // How long a patient head of the queue lets the holder run. Tried with 2
+  // to 31 compute-bound tasks on a loaded two-core machine, 1, 2 and 5 ms:
+  // the longer slice lost the least to wake-ups, and host threads do not
+  // wait for it. The switch interval of CPython's interpreter lock is the
+  // same 5 ms.
   static constexpr int64_t kSliceNanoseconds = 5'000'000;
 
  private:

@@ -43,9 +43,7 @@ int32_t RunTask(void* argument) {
   ExecFrame& f = *static_cast<ExecFrame*>(argument);
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
-  // The frame holds the epoch of the run that started it (CopyFrom).
-  RunScope run(f, &f);
-  platform::RecursiveLock::PatientScope patient;
+  RunScope run(f, RunScope::Epoch::kCopied);
   RunHold hold(m.lock);
   ActiveFrame active(f);
   for (;;) {
