@@ -29,6 +29,7 @@ enum : ErrNo {
   kErrLineBufferOverflow = 23,
   kErrUndefinedLabel = 32,
   kErrBadFileNumber = 52,
+  kErrIllegalOperation = 74,  // also: a save refused because it would not load again
   kErrInternal = 103,
   kErrUndefinedVariable = 200,
   kErrDuplicatedVariable = 201,

@@ -30,6 +30,7 @@
 #include "frontend/code.h"
 #include "frontend/compiler.h"
 #include "frontend/listing.h"
+#include "frontend/source_codec.h"
 #include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/lock.h"
@@ -218,6 +219,80 @@ void SkipByteOrderMark(std::FILE* f) noexcept {
   std::rewind(f);
 }
 
+// Reasons a save refuses a line besides the compiler's own errors.
+constexpr ErrNo kRefusedOtherCode = -1;
+constexpr ErrNo kRefusedEncoding = -2;
+
+// Compiles each line's stored text back as a load of the saved file will,
+// and compares the code with the line's own. Option Explicit is set aside
+// meanwhile: a Dim compiled again would find its variable already made.
+class SaveCheck {
+ public:
+  SaveCheck(QorMacro& m, LoadBuffers& buffers) noexcept
+      : m_(m), buffers_(buffers), explicitFlag_(m.explicitFlag) {
+    m.explicitFlag = 0;
+  }
+  ~SaveCheck() { m_.explicitFlag = explicitFlag_; }
+  SaveCheck(const SaveCheck&) = delete;
+  SaveCheck& operator=(const SaveCheck&) = delete;
+
+  // kOk when text, loaded as line number, gives the record's code again.
+  ErrNo LoadsAs(const uint8_t* record, std::string_view text, uint32_t number) noexcept {
+    char* const line = buffers_.line.get();
+    const size_t prefix = WriteLineNumber(line, number);
+    if (text.size() > kLineBufferSize - 1 - prefix) return kErrLineBufferOverflow;  // a load cuts it
+    std::memcpy(line + prefix, text.data(), text.size());
+    line[prefix + text.size()] = '\0';
+    if (Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix) == kConvertOutOfMemory)
+      return kErrOutOfMemory;
+    uint32_t compiledNumber = 0;
+    int32_t length = 0;
+    m_.explicitFlag = 0;  // compiling "Option Explicit" again turns it on
+    const ErrNo err = CompileLine(line, buffers_.code.get(), m_, false, &compiledNumber, &length);
+    if (err != kOk) return err;
+    std::string_view back(reinterpret_cast<const char*>(buffers_.code.get()), static_cast<size_t>(length));
+    const std::string_view own(reinterpret_cast<const char*>(RecordCode(record)),
+                               RecordLength(record) - kRecordOverhead);
+    // A line typed glued to its number ("10X=1") has no space before its
+    // code; loaded, it gets the one the file puts after the number, which
+    // changes nothing it does.
+    if (!own.empty() && static_cast<uint8_t>(own[0]) != 1 && !back.empty() && back[0] == 1)
+      back.remove_prefix(1);
+    return back == own ? kOk : kRefusedOtherCode;
+  }
+
+  // Remembers the refusal of a line and says why on the console, with the line.
+  void Report(const uint8_t* record, ErrNo why) noexcept {
+    if (failed_ == kOk) failed_ = why == kErrOutOfMemory ? kErrOutOfMemory : kErrIllegalOperation;
+    if (why == kErrOutOfMemory) return;
+    const auto number = static_cast<unsigned>(RecordLineNumber(record));
+    char reason[160];
+    if (why == kRefusedOtherCode) {
+      std::snprintf(reason, sizeof reason, "Save refused: line %u would load as other code", number);
+    } else if (why == kRefusedEncoding) {
+      std::snprintf(reason, sizeof reason, "Save refused: line %u has characters the file's encoding cannot hold",
+                    number);
+    } else {
+      std::snprintf(reason, sizeof reason, "Save refused: line %u would not load again: %s", number,
+                    ErrorMessage(why));
+    }
+    platform::ConsolePrint(reason);
+    // The numbered line, as a load's messages show it.
+    uint32_t listedNumber = 0;
+    ListLine(record, buffers_.line.get(), kLineBufferSize, &listedNumber);
+    platform::ConsolePrint(buffers_.line.get());
+  }
+
+  // kOk, or the save's result once a line was refused.
+  ErrNo Failed() const noexcept { return failed_; }
+
+ private:
+  QorMacro& m_;
+  LoadBuffers& buffers_;
+  const uint32_t explicitFlag_;
+  ErrNo failed_ = kOk;
+};
+
 }  // namespace
 
 int CodePageToUtf8(const char* in, char* out, size_t capacity) noexcept {
@@ -308,25 +383,54 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   if (path == nullptr) return kErrIllegalCall;
   std::string fsPath;
   if (!PathOf(path, fsPath)) return kErrOutOfMemory;
+  StoredText stored;
+  LoadBuffers buffers;
+  if (!stored || !buffers) return kErrOutOfMemory;
+  const SourceCodec* const codec = CurrentSourceCodec();
+
+  // The whole text is made and checked before the file is opened: a save
+  // that would not load again leaves the file as it was.
+  std::string text;
+  {
+    const platform::LockGuard hold(m.lock);
+    SaveCheck check(m, buffers);
+    std::string encoded;
+    uint32_t loadNumber = kFirstLineNumber;
+    bool refused = false;
+    ForEachRecord(m, [&](const uint8_t* record) {
+      if (refused) return;
+      std::string_view line = stored.Of(record);
+      const ErrNo back = check.LoadsAs(record, line, loadNumber);
+      loadNumber += kLineNumberStep;
+      if (back != kOk) {
+        refused = true;
+        check.Report(record, back);
+        return;
+      }
+      if (codec != nullptr && codec->encodeLine != nullptr) {
+        if (!codec->encodeLine(line, encoded)) {
+          refused = true;
+          check.Report(record, kRefusedEncoding);
+          return;
+        }
+        line = encoded;
+      }
+      try {
+        text.append(line).append("\r\n");
+      } catch (const std::bad_alloc&) {
+        refused = true;
+        check.Report(record, kErrOutOfMemory);
+      }
+    });
+    if (!stored.Complete()) return kErrOutOfMemory;
+    if (check.Failed() != kOk) return check.Failed();
+  }
+
   File file(std::fopen(fsPath.c_str(), "wb"));
   if (!file) return kErrIllegalCall;
-  StoredText stored;
-  if (!stored) return kErrOutOfMemory;
-
-  const platform::LockGuard hold(m.lock);
-  bool ok = true;
-  ForEachRecord(m, [&](const uint8_t* record) {
-    if (!ok) return;
-    const std::string_view text = stored.Of(record);
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) {
-      ok = false;
-    } else if (std::fwrite("\r\n", 1, 2, file.get()) != 2) {
-      ok = false;
-    }
-  });
+  bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
   // Buffered bytes may only fail to reach the disk when the file is closed.
   if (std::fclose(file.release()) != 0) ok = false;
-  if (!stored.Complete()) return kErrOutOfMemory;
   return ok ? kOk : kErrIllegalCall;
 }
 
@@ -339,7 +443,9 @@ ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   if (path == nullptr) return kErrIllegalCall;
   std::string fsPath;
   if (!PathOf(path, fsPath)) return kErrOutOfMemory;
-  File file(std::fopen(fsPath.c_str(), "rb"));
+  const SourceCodec* const codec = CurrentSourceCodec();
+  File file(codec != nullptr && codec->openForLoad != nullptr ? codec->openForLoad(fsPath.c_str())
+                                                              : std::fopen(fsPath.c_str(), "rb"));
   if (!file) return kErrIllegalCall;
   LoadBuffers buffers;
   auto shown = Allocate<char>(kLineBufferSize);
