@@ -3,11 +3,11 @@
 // assigning the same variables. Every assignment and every evaluation holds the
 // object lock, so no run may ever see a half-written value, and a counter that
 // all three increment with C& = C& + 1 loses no update. Meant to run under
-// ThreadSanitizer as well.
+// ThreadSanitizer as well. Host threads and parallel tasks on the same
+// variables are the soak test's.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <cwchar>
 #include <string>
 #include <thread>
@@ -82,23 +82,8 @@ class ThreadSafety : public testing::Test {
     }
   }
   // Read after the threads have joined, so without the lock.
-  uint8_t* Cell(uint8_t kind, const char* name) {
-    FindStatus status;
-    return m.variables.FindCell(kind, name, std::strlen(name), FindMode::FindOnly, &status);
-  }
-  int32_t Int(const char* name) {
-    uint8_t* cell = Cell(tag::Int, name);
-    Value v;
-    if (cell == nullptr || ReadScalar(m, cell, v) != kOk || v.type != kInteger) return -999;
-    return v.count;
-  }
-  std::string Text(const char* name) {
-    uint8_t* cell = Cell(tag::Str, name);
-    Value v;
-    if (cell == nullptr || ReadScalar(m, cell, v) != kOk) return "<unreadable>";
-    if (v.text == nullptr || v.count <= 0) return "";
-    return std::string(v.text, static_cast<size_t>(v.count));
-  }
+  int32_t Int(const char* name) { return test::IntVar(m, name); }
+  std::string Text(const char* name) { return test::TextVar(m, tag::Str, name); }
 };
 
 TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
@@ -151,86 +136,6 @@ TEST_F(ThreadSafety, LabelsAndDirectStatementsSeeOnlyWholeValues) {
   // The loop variables were never shared: each ran to its own end.
   EXPECT_EQ(Int("I&"), kLabelPasses + 1);
   EXPECT_EQ(Int("J&"), kLabelPasses + 1);
-}
-
-// The host reads and writes the same variables by name from its own thread
-// while a label runs: it too only ever sees whole values.
-TEST_F(ThreadSafety, HostVariableAccessDuringARun) {
-  const std::string as(kTextLength, 'A');
-  const std::string bs(kTextLength, 'B');
-  Load(Worker(100, "*WA", 'A', "I&", "1.5", "TA$"));
-  Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "S$ = A$", "TA$ = A$", "D# = 1.5",
-        "C& = 0", "BAD& = 0", "Dim H&(3)"});
-  int32_t result = -1;
-  int hostBad = 0;
-  std::thread run([&] { result = _Gosub(&m, L"*WA"); });
-  AnyType text;
-  text.SetData(Wide(bs).c_str());
-  for (int round = 0; round < 400; ++round) {
-    AnyType v;
-    if (_SetVariable(&m, L"S$", &text) != 0) ++hostBad;
-    v.SetData(round);
-    if (_SetVariable(&m, L"H&(2)", &v) != 0) ++hostBad;
-    if (_GetVariable(&m, L"S$", &v) != 0) ++hostBad;
-    const std::wstring seen = v.GetString();
-    if (seen != Wide(as) && seen != Wide(bs)) ++hostBad;
-    if (_GetVariable(&m, L"D# * 4", &v) != 0 || (v.GetDoubleValue() != 6.0 && v.GetDoubleValue() != -9.0))
-      ++hostBad;
-  }
-  run.join();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(hostBad, 0);
-  EXPECT_EQ(Int("BAD&"), 0);
-  EXPECT_EQ(Int("C&"), kPerLabel);
-}
-
-// The tasks of ParallelExecute write the same text, double and array
-// elements and increment one counter; each checks what it reads back. The
-// tasks' own loop variables and Gosub returns are never disturbed.
-TEST_F(ThreadSafety, ParallelTasksSeeOnlyWholeValues) {
-  const std::string as(kTextLength, 'A');
-  const std::string bs(kTextLength, 'B');
-  const std::string cs(kTextLength, 'C');
-  const std::string passes = std::to_string(kLabelPasses / 2);
-  std::vector<std::string> lines = {
-      "10 *MAIN",
-      "20 ParallelExecute",
-  };
-  int number = 30;
-  const auto line = [&](const std::string& text) {
-    lines.push_back(std::to_string(number) + " " + text);
-    number += 10;
-  };
-  const char* letters[] = {"A", "B", "C"};
-  const double numbers[] = {1.5, -2.25, 8.0};
-  for (int task = 0; task < 3; ++task) {
-    const std::string l = letters[task];
-    const std::string loop = "L" + l + "&";
-    const std::string own = "T" + l + "$";
-    line("Task");
-    line("For " + loop + " = 1 To " + passes);
-    line("S$ = " + l + "$ : H$(" + std::to_string(task) + ") = " + l + "$ : H$(3) = S$");
-    line(own + " = H$(3) : Gosub *CHECK");
-    line("D# = " + std::to_string(numbers[task]) + " : C& = C& + 1");
-    line("If D# <> 1.5 And D# <> -2.25 And D# <> 8 Then BAD& = BAD& + 1");
-    line("If " + own + " <> A$ And " + own + " <> B$ And " + own + " <> C$ Then BAD& = BAD& + 1");
-    line("Next " + loop);
-  }
-  line("End ParallelExecute");
-  line("Return");
-  line("*CHECK");
-  line("If S$ <> A$ And S$ <> B$ And S$ <> C$ Then BAD& = BAD& + 1");
-  line("Return");
-  Load(lines);
-  Load({"A$ = \"" + as + "\"", "B$ = \"" + bs + "\"", "C$ = \"" + cs + "\"", "S$ = A$",
-        "TA$ = A$", "TB$ = B$", "TC$ = C$", "Dim H$(3)", "D# = 1.5", "C& = 0", "BAD& = 0"});
-
-  EXPECT_EQ(_Gosub(&m, L"*MAIN"), 0);
-  EXPECT_EQ(Int("BAD&"), 0);
-  EXPECT_EQ(Int("C&"), 3 * (kLabelPasses / 2));
-  for (const char* loop : {"LA&", "LB&", "LC&"}) EXPECT_EQ(Int(loop), kLabelPasses / 2 + 1) << loop;
-  const std::string s = Text("S$");
-  EXPECT_TRUE(s == as || s == bs || s == cs) << s;
 }
 
 // An edit of the program while the object runs on another thread is refused
