@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +68,13 @@ inline void Check(bool ok, const char* what) {
   if (ok) return;
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
+}
+
+// A program load ends in 0, -1 for a damaged image, or a compile error.
+inline void CheckLoadResult(int32_t result) {
+  for (const int32_t known : {-1, 0, 2, 7, 23, 200, 201})
+    if (result == known) return;
+  Check(false, "a load gives one of its own results");
 }
 
 // The directory where the process puts its own files, removed at exit (a

@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(file);
 
   MacroPtr m = NewMacro();
-  if (_LoadProgramF(m.get(), Widen(source).c_str()) != 0) return 0;
+  const int32_t loaded = _LoadProgramF(m.get(), Widen(source).c_str());
+  CheckLoadResult(loaded);
+  if (loaded != 0) return 0;
   Check(_SaveProgramF(m.get(), Widen(listing).c_str()) == 0, "a loaded program is listed");
   MacroPtr again = NewMacro();
   Check(_LoadProgramF(again.get(), Widen(listing).c_str()) == 0, "the listing loads");

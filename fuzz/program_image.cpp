@@ -25,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Lines are stored as text, so the label a load runs can be spoilt in place.
   Neuter(reinterpret_cast<uint8_t*>(image.data()), image.size() * 4, kInitWords);
   MacroPtr m = NewMacro();
-  if (_LoadProgramM(m.get(), image.data()) != 0) return 0;
+  const int32_t loaded = _LoadProgramM(m.get(), image.data());
+  CheckLoadResult(loaded);
+  if (loaded != 0) return 0;
   const std::vector<uint32_t> saved = Saved(m.get());
   if (saved.empty()) return 0;
   MacroPtr again = NewMacro();
