@@ -54,6 +54,11 @@ void PrintHelp() {
       "                    one JSON object per line (- for standard output)\n"
       "  --timeout SECONDS interrupt run or exec when it takes longer (status 124),\n"
       "                    in the interactive mode every line that does; 0: no limit\n"
+      "  --encoding NAME   read program source files in NAME (any name iconv knows:\n"
+      "                    shift_jis, cp932, cp1252, latin1 ...; default utf-8) and\n"
+      "                    write them in NAME with Save; without it Save writes UTF-8.\n"
+      "                    Lines with bytes not in NAME are reported on standard\n"
+      "                    error, and check fails for them (status 2)\n"
       "  --help            show this help\n"
       "  --version         show the version\n"
       "\n"
@@ -82,6 +87,7 @@ struct ToolOptions {
   std::string scenario;
   std::string trace;
   std::string timeout;
+  std::string encoding;
   bool version = false;
 };
 
@@ -148,6 +154,7 @@ int Main(int argc, char** argv) {
   app.add_option("--controller", tool.scenario);
   app.add_option("--trace-host", tool.trace);
   app.add_option("--timeout", tool.timeout);
+  app.add_option("--encoding", tool.encoding);
   app.allow_extras();  // named by ExtraArgument, in words of this tool
   app.add_flag("--version", tool.version);
 
@@ -194,6 +201,7 @@ int Main(int argc, char** argv) {
   if (runCommand->parsed() && runOperands.empty()) return UsageError("run needs a program file");
   if (execCommand->parsed() && execLines.empty()) return UsageError("exec needs at least one line");
   if (file != nullptr && !tool.timeout.empty()) return UsageError("--timeout is for commands that run programs");
+  if (!UseSourceEncoding(tool.encoding)) return UsageError("unknown encoding '" + tool.encoding + "'");
   const std::string* program = runCommand->parsed() ? &runOperands[0] : file;
   if (program != nullptr) {
     if (const int status = CheckProgramFile(*program); status != kExitOk) return status;

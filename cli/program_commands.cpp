@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/errors.h"
+#include "input_file.h"
 #include "session.h"
 #include "tool.h"
 
@@ -40,7 +41,11 @@ int ListCommand(const std::string& file) {
 int CheckCommand(const std::string& file) {
   Session session;
   if (!session) return kExitFailure;
-  return Load(session, file.c_str());
+  const ErrNo err = Load(session, file.c_str());
+  // A line that is not in the source encoding is as wrong as a syntax
+  // error: what it says is not what loads.
+  if (err == kOk && SourceWarnings() != 0) return kErrSyntax;
+  return err;
 }
 
 }  // namespace msc::cli
