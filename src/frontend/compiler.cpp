@@ -86,8 +86,9 @@ bool IsArrayTag(uint8_t t) noexcept {
 
 class LineCompiler {
  public:
-  LineCompiler(char* src, uint8_t* out, QorMacro& m, bool messages, bool afterNumber) noexcept
-      : src_(src), begin_(src), afterNumber_(afterNumber), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
+  // begin: the line's code, where the token already read starts.
+  LineCompiler(char* begin, char* src, uint8_t* out, QorMacro& m, bool messages, bool afterNumber) noexcept
+      : src_(src), begin_(begin), afterNumber_(afterNumber), start_(out), out_(out), limit_(out + kCompileOutputLimit), m_(m), messages_(messages) {}
 
   // Compiles from the token already read to the end of the line.
   ErrNo Run(int k, LexToken tok, int32_t* codeLength) noexcept {
@@ -284,9 +285,10 @@ class LineCompiler {
       // would list as one, and the listing would compile to other code.
       const bool spaced = *src_ == ' ';
       // Glued to a word before it, its listing would join that word
-      // ("End TryPrint"): a space keeps the two apart.
+      // ("End TryPrint"), and after a lone asterisk it would make a label
+      // ("*Print"): a space keeps the two apart.
       const unsigned char before = src_ - 2 >= begin_ ? static_cast<unsigned char>(src_[-2]) : ' ';
-      const bool glued = std::isalnum(before) || before == '_' || before == '.';
+      const bool glued = std::isalnum(before) || before == '_' || before == '.' || before == '*';
       if (!Fits(2 + !spaced + glued)) return kErrLineBufferOverflow;
       if (glued) Put(1);
       Put(static_cast<uint8_t>(tok::Print >> 8));
@@ -384,6 +386,7 @@ ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages, uint32
   while (*p == ' ') ++p;
   if (*p == '\0') return kOk;
 
+  char* code = p;
   LexToken tok;
   int k = Lex(&p, kLabelDefinition, messages, tok);
   bool gluedToNumber = false;  // the line's first token follows its number directly
@@ -395,9 +398,10 @@ ErrNo CompileLine(char* source, uint8_t* out, QorMacro& m, bool messages, uint32
       while (*p == ' ') ++p;
     if (*p == '\0') return kOk;
     gluedToNumber = *lineNumber != 0 && *p != ' ';
+    code = p;
     k = Lex(&p, kLabelDefinition, messages, tok);
   }
-  LineCompiler c(p, out, m, messages, gluedToNumber);
+  LineCompiler c(code, p, out, m, messages, gluedToNumber);
   return c.Run(k, tok, codeLength);
 }
 

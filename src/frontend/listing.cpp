@@ -2,7 +2,9 @@
 // spacing and operator spellings as typed, keywords in table spelling.
 #include "frontend/listing.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/variables.h"
@@ -39,7 +41,12 @@ class Writer {
   }
   void PutDouble(double v) noexcept {
     char buf[40];
-    const int n = std::snprintf(buf, sizeof buf, "%.15g", v);
+    int n = std::snprintf(buf, sizeof buf, "%.15g", v);
+    // Fifteen digits of a double within a rounding step of the largest one
+    // read back as beyond it, which the lexer refuses as an overflow; such a
+    // double lists with seventeen digits, which read back exactly.
+    if (n > 0 && std::isinf(std::strtod(buf, nullptr)) && std::isfinite(v))
+      n = std::snprintf(buf, sizeof buf, "%.17g", v);
     if (n > 0) Put(buf, static_cast<size_t>(n));
   }
 
