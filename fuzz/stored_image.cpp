@@ -24,7 +24,9 @@ std::vector<uint32_t> Saved(QorMacro* m) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint32_t> image = SizedImage(data, size, kImageHeader);
   MacroPtr m = NewMacro();
-  if (_LoadStoredVariableM(m.get(), image.data()) != 0) return 0;
+  const int32_t loaded = _LoadStoredVariableM(m.get(), image.data());
+  CheckLoadResult(loaded, {0, -1, 7});
+  if (loaded != 0) return 0;
   const std::vector<uint32_t> saved = Saved(m.get());
   if (saved.empty()) return 0;
   MacroPtr again = NewMacro();

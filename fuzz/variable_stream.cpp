@@ -67,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   PieceReader in(pieces);
   MacroPtr m = NewMacro();
-  if (_LoadVariable2(m.get(), &in) != 0) return 0;
+  const int32_t loaded = _LoadVariable2(m.get(), &in);
+  CheckLoadResult(loaded, {0, -1, 7, 103});
+  if (loaded != 0) return 0;
   const Pieces saved = Saved(m.get());
   PieceReader again(saved);
   MacroPtr copy = NewMacro();
