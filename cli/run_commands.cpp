@@ -18,6 +18,13 @@ namespace {
 // Command-line text is UTF-8 here; the exports take wide text.
 std::wstring Wide(const char* text) { return platform::ToWide(platform::kCodePageUtf8, text); }
 
+// ": <message>" of the export that just failed, for the tool's complaints.
+std::string Reason(QorMacro& macro) {
+  MscLastError e{};
+  if (_GetLastErrorQorMacro(&macro, &e) != 0 || e.message[0] == '\0') return {};
+  return std::string(": ") + e.message;
+}
+
 // The exit status for an export's result: -1 (a refused call) becomes 255.
 int ExitStatus(int32_t result) noexcept { return result == -1 ? 255 : (result & 0xFF); }
 
@@ -29,7 +36,7 @@ int SetVariable(QorMacro& macro, const char* assignment) {
   AnyType value;
   if (value.SetData(Wide(equals + 1).c_str()) != 0 ||
       _SetVariable(&macro, Wide(name.c_str()).c_str(), &value) != 0) {
-    std::fprintf(stderr, "macro-sc: cannot set %s\n", name.c_str());
+    std::fprintf(stderr, "macro-sc: cannot set %s%s\n", name.c_str(), Reason(macro).c_str());
     return kExitUsage;
   }
   return kExitOk;
@@ -39,7 +46,7 @@ int SetVariable(QorMacro& macro, const char* assignment) {
 int PrintVariable(QorMacro& macro, const char* name) {
   AnyType value;
   if (_GetVariable(&macro, Wide(name).c_str(), &value) != 0) {
-    std::fprintf(stderr, "macro-sc: cannot get %s\n", name);
+    std::fprintf(stderr, "macro-sc: cannot get %s%s\n", name, Reason(macro).c_str());
     return kExitUsage;
   }
   std::printf("%s=%s\n", name, platform::ToMulti(platform::kCodePageUtf8, value.GetString()).c_str());

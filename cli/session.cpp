@@ -12,8 +12,24 @@
 
 namespace msc::cli {
 
+namespace {
+
+// The object's console is the tool's standard output; written through the
+// hook, a piece reaches it whole and at once, between the lines of the
+// host-call trace.
+void WriteConsole(void*, const char* text, int32_t) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
 Session::Session() noexcept : macro_(_CreateQorMacro(sim::Host())) {
-  if (macro_ == nullptr) std::fputs("macro-sc: the macro object could not be created\n", stderr);
+  if (macro_ == nullptr) {
+    std::fputs("macro-sc: the macro object could not be created\n", stderr);
+    return;
+  }
+  (void)_SetOutputHookQorMacro(macro_, WriteConsole, nullptr);
 }
 
 Session::~Session() { _DeleteQorMacro(macro_); }

@@ -25,6 +25,51 @@ MSC_EXPORT void _DeleteQorMacro(QorMacro* macro);
 // that start after the call are not affected. 0, or -1 for a null object.
 MSC_EXPORT int32_t _InterruptQorMacro(QorMacro* macro);
 
+// Beyond the 28 exports: where the console output of an object goes.
+//
+// By default an object prints to standard output. With a hook set, every
+// piece of its console output goes to the hook instead: what Print, Input
+// prompts, List and the debug console write (isReport 0), and the engine's
+// reports, trace lines and compile messages (isReport 1), each a
+// zero-terminated text in the conversion code page exactly as the console
+// would get it, "Macro(SC) " prefix and line ends included. Output is
+// routed by the call it belongs to: everything printed during an export
+// of the object, by its ParallelExecute tasks and by its debug console.
+//
+// The hook is never called while this thread holds the object lock
+// (compile messages printed under it are handed over once it is released,
+// in order), so it may call any export of any object, this one included,
+// and _InterruptQorMacro. It may be called from several threads at once
+// (ParallelExecute tasks) and must not throw. hook NULL: back to standard
+// output. 0, or -1 for a null object.
+typedef void (*MscOutputHook)(void* context, const char* text, int32_t isReport);
+MSC_EXPORT int32_t _SetOutputHookQorMacro(QorMacro* macro, MscOutputHook hook, void* context);
+
+// Beyond the 28 exports: the last error of an object. Every export of the
+// object that fails records it (a status export: a result other than 0; a
+// size export: -1); a call that succeeds leaves it alone, so read it right
+// after the failing call.
+typedef struct MscLastError {
+  // The failing export's result (an error number, or -1 for a refused
+  // call or a failed variable access); 0 while no export of the object has
+  // failed.
+  int32_t number;
+  // The program line number of the line that failed (a compile error while
+  // loading, or the line a run stopped in); 0 for a direct statement, a
+  // failure outside any line, or when not known.
+  uint32_t line;
+  // The line of the source file the failing line came from, counted from
+  // 1, while the program is the one _LoadProgramF loaded (and not edited
+  // since); 0 otherwise.
+  uint32_t fileLine;
+  // The message of the error, UTF-8, zero-terminated; for -1 the message of
+  // the error behind it when there is one ("Undefined variable" for a name
+  // never declared under Option Explicit), else "Call refused".
+  char message[256];
+} MscLastError;
+// Copies the last error into out: 0, or -1 for a null object or out.
+MSC_EXPORT int32_t _GetLastErrorQorMacro(QorMacro* macro, MscLastError* out);
+
 // Programs. Every call returns -1 for a null object (_IsExistLabel: 0).
 
 // Compiles one line: a numbered line is stored in the program (a bare number

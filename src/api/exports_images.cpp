@@ -2,6 +2,7 @@
 // stream, copying between objects, and the procedure save and load.
 #include <cstring>
 
+#include "api/last_error.h"
 #include "api/qor_macro.h"
 #include "engine/run.h"
 #include "macro_sc/macro_sc.h"
@@ -53,53 +54,61 @@ using namespace msc;
 
 int32_t _GetStoredVariableSize(QorMacro* macro) {
   if (macro == nullptr) return kImageFailed;
-  return StoredImageSize(*macro);
+  ExportScope scope(*macro);
+  return scope.Size(StoredImageSize(*macro));
 }
 
 int32_t _SaveStoredVariableM(QorMacro* macro, void* image) {
   if (macro == nullptr || image == nullptr) return kImageFailed;
-  return SaveStoredImage(*macro, static_cast<uint8_t*>(image));
+  ExportScope scope(*macro);
+  return scope.Status(SaveStoredImage(*macro, static_cast<uint8_t*>(image)));
 }
 
 int32_t _LoadStoredVariableM(QorMacro* macro, const void* image) {
   if (macro == nullptr || image == nullptr) return kImageFailed;
-  return LoadStoredImage(*macro, static_cast<const uint8_t*>(image));
+  ExportScope scope(*macro);
+  return scope.Status(LoadStoredImage(*macro, static_cast<const uint8_t*>(image)));
 }
 
 int32_t _SaveVariable2(QorMacro* macro, const wchar_t* pattern, HostWriteStream* stream) {
   if (macro == nullptr || stream == nullptr) return kImageFailed;
+  ExportScope scope(*macro);
   const Selection s(pattern);
-  return SaveVariableStream(*macro, s.selection, *stream);
+  return scope.Status(SaveVariableStream(*macro, s.selection, *stream));
 }
 
 int32_t _LoadVariable2(QorMacro* macro, HostReadStream* stream) {
   if (macro == nullptr || stream == nullptr) return kImageFailed;
-  return LoadVariableStream(*macro, *stream);
+  ExportScope scope(*macro);
+  return scope.Status(LoadVariableStream(*macro, *stream));
 }
 
 int32_t _CopyVariable2(QorMacro* macro, const wchar_t* pattern, QorMacro* source) {
   if (macro == nullptr || source == nullptr) return kImageFailed;
+  ExportScope scope(*macro);
   const Selection s(pattern);
-  return CopyVariables(*macro, s.selection, *source);
+  return scope.Status(CopyVariables(*macro, s.selection, *source));
 }
 
 int32_t _SaveProc(QorMacro* macro, HostWriteStream* stream) {
   if (macro == nullptr || stream == nullptr) return kImageFailed;
+  ExportScope call(*macro);
   char header[kMagicField] = {};
   std::memcpy(header, kStreamMagic, sizeof kStreamMagic - 1);
-  if (stream->Write(header, sizeof header) != 0) return kImageFailed;
+  if (stream->Write(header, sizeof header) != 0) return call.Status(kImageFailed);
   ErrNo result;
   {
     ProcedureStreamScope scope(*macro, stream);
     result = RunAsGosub(*macro, kSaveLabel);
   }
-  if (stream->Write(nullptr, 0) != 0) return kImageFailed;
-  return result;
+  if (stream->Write(nullptr, 0) != 0) return call.Status(kImageFailed);
+  return call.Status(result);
 }
 
 int32_t _LoadProc(QorMacro* macro, HostReadStream* stream) {
   if (macro == nullptr || stream == nullptr) return kImageFailed;
+  ExportScope scope(*macro);
   const int32_t loaded = LoadVariableStream(*macro, *stream);
   (void)RunAsGosub(*macro, kLoadLabel);
-  return loaded;
+  return scope.Status(loaded);
 }

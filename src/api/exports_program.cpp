@@ -8,6 +8,7 @@
 #include <new>
 
 #include "api/config.h"
+#include "api/last_error.h"
 #include "api/program_load.h"
 #include "api/qor_macro.h"
 #include "engine/run.h"
@@ -86,18 +87,20 @@ using namespace msc;
 
 int32_t _DirectExecute(QorMacro* macro, const wchar_t* text) {
   if (macro == nullptr) return -1;
+  ExportScope scope(*macro);
   char line[kArgumentSize];
   ToMultibyte(text, line, sizeof line);
-  return DirectExecute(*macro, line);
+  return scope.Status(DirectExecute(*macro, line));
 }
 
 int32_t _Gosub(QorMacro* macro, const wchar_t* label) {
   if (macro == nullptr) return -1;
-  if (macro->executableFlag == 0) return -1;
+  ExportScope scope(*macro);
+  if (macro->executableFlag == 0) return scope.Status(-1);
   char text[kArgumentSize];
   ToMultibyte(label, text, sizeof text);
   ToUpperLabel(text);
-  return GosubLabel(*macro, text);
+  return scope.Status(GosubLabel(*macro, text));
 }
 
 int32_t _IsExistLabel(QorMacro* macro, const wchar_t* label) {
@@ -122,17 +125,20 @@ int32_t _SaveProgramM(QorMacro* macro, void* image) {
 
 int32_t _LoadProgramM(QorMacro* macro, const void* image) {
   if (macro == nullptr || image == nullptr) return -1;
+  ExportScope scope(*macro);
   const uint8_t* after = nullptr;
   const ErrNo loaded = LoadProgramImage(*macro, static_cast<const uint8_t*>(image), &after);
-  return FinishLoad(*macro, loaded);
+  return scope.Status(FinishLoad(*macro, loaded));
 }
 
 int32_t _SaveProgramF(QorMacro* macro, const wchar_t* path) {
   if (macro == nullptr || path == nullptr) return -1;
-  return SaveProgramSource(*macro, path);
+  ExportScope scope(*macro);
+  return scope.Status(SaveProgramSource(*macro, path));
 }
 
 int32_t _LoadProgramF(QorMacro* macro, const wchar_t* path) {
   if (macro == nullptr || path == nullptr) return -1;
-  return FinishLoad(*macro, LoadProgramSource(*macro, path));
+  ExportScope scope(*macro);
+  return scope.Status(FinishLoad(*macro, LoadProgramSource(*macro, path)));
 }

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "api/last_error.h"
 #include "engine/active_frames.h"
 #include "engine/errors.h"
 #include "engine/interrupt.h"
@@ -117,6 +118,8 @@ class QorMacro {
   HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
   msc::RunRegistry runs;  // runs under way, for the interrupt
+  msc::platform::ConsoleSink console{lock};  // the host's output hook, if any
+  msc::LastErrorRecord lastError;            // of the exports that failed
   // Subroutines registered by SetUserSubroutine, by name (case-sensitive).
   std::unique_ptr<std::map<std::wstring, void*>> userSubroutines;
   // The host's registered variables; absent while none is registered.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "api/config.h"
+#include "api/last_error.h"
 #include "api/qor_macro.h"
 #include "frontend/code.h"
 #include "frontend/listing.h"
@@ -51,7 +52,7 @@ void ShowMessageBox(const char* message, const ExecFrame& f) noexcept {
     if (converted > 0 || length == 0) break;
   }
   wide[converted > 0 ? converted : 0] = L'\0';
-  platform::MessageBox(L"Macro error", wide);
+  platform::MessageBox(L"Macro error", wide, true);
 }
 
 }  // namespace
@@ -59,6 +60,7 @@ void ShowMessageBox(const char* message, const ExecFrame& f) noexcept {
 void ReportError(ErrNo number, uint32_t reportMode, ExecFrame& f) noexcept {
   const uint32_t line = f.line != nullptr ? RecordLineNumber(f.line) : 0;
   const char* message = ErrorMessage(number);
+  if (f.macro != nullptr) NoteErrorLine(*f.macro, number, line, false);
   if (line != 0 && f.macro != nullptr) {
     // Parallel tasks may report at the same moment; the Erl and Errno of
     // any run read the three under the lock as well.

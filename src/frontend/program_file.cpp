@@ -470,6 +470,7 @@ ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
     if (err != kOk) {
       if (err == kErrLineBufferOverflow) platform::ConsolePrint("Line buffer overflow");
       platform::ConsolePrint(shown.get());
+      if (first == kOk) NoteErrorLine(m, err, number, true);
       if (first == kOk) first = err;
       continue;
     }
@@ -479,11 +480,13 @@ ErrNo LoadProgramSource(QorMacro& m, const wchar_t* path) noexcept {
     if (err != kOk) {
       platform::ConsolePrint("Lack of program area");
       platform::ConsolePrint(shown.get());
+      NoteErrorLine(m, err, number, true);
       first = err;
     }
   }
   file.reset();
   if (first != kOk) ClearProgram(m);
+  if (first == kOk) NoteFileLoaded(m);
   return first;
 }
 

@@ -23,6 +23,7 @@
 #include "frontend/keywords.h"
 #include "frontend/token_reader.h"
 #include "macro_sc/host.h"
+#include "platform/console.h"
 #include "statements/block_search.h"
 #include "statements/handlers.h"
 
@@ -43,6 +44,8 @@ int32_t RunTask(void* argument) {
   ExecFrame& f = *static_cast<ExecFrame*>(argument);
   QorMacro& m = *f.macro;
   uint8_t* const base = f.top;
+  // A worker thread: the task's output goes where its object's goes.
+  platform::ConsoleRoute route(m.console);
   RunScope run(f, RunScope::Epoch::kCopied);
   RunHold hold(m.lock);
   ActiveFrame active(f);
