@@ -36,8 +36,17 @@ void PrintHelp() {
       "\n"
       "Commands:\n"
       "  list FILE     print the numbered listing of a program source file\n"
-      "  check FILE    compile a program source file and report every error;\n"
-      "                the exit status is the first error number\n"
+      "  check FILE    find the mistakes of a program source file without running\n"
+      "                it: compile errors, blocks that do not close, jumps to labels\n"
+      "                or lines that do not exist, unbalanced parentheses, variables\n"
+      "                never given a value (Option Explicit), unreachable lines;\n"
+      "                FILE:LINE:COLUMN messages on standard error, and the exit\n"
+      "                status is the first error's number\n"
+      "  fmt [--check] FILE ...\n"
+      "                rewrite each file in its canonical form (keywords spelled as\n"
+      "                listed, names in upper case, spaces and comments kept); with\n"
+      "                --check change nothing, name the files that would change and\n"
+      "                exit with 1 if any would\n"
       "  run [RUN OPTIONS] FILE [LABEL ...]\n"
       "                load a program, which runs *MCRINIT, then call each label;\n"
       "                the exit status is the first non-zero result\n"
@@ -47,6 +56,8 @@ void PrintHelp() {
       "Options (anywhere on the line):\n"
       "  --config DIR      read QOR-Option.ini and Version.ini from DIR\n"
       "                    (default: $MACRO_SC_CONFIG, else the current directory)\n"
+      "                    Programs run with code page 65001 (UTF-8) unless\n"
+      "                    QOR-Option.ini names another ([Macro] codePage=N)\n"
       "  --controller FILE start the simulated controller from a scenario (TOML):\n"
       "                    scenes and units, measurement results, named data,\n"
       "                    channels and calls that fail on purpose\n"
@@ -108,6 +119,8 @@ int SetUpController(const ToolOptions& options) {
         return kExitFailure;
     }
   }
+  DefaultToUtf8();
+  EditConsoleLines();
   if (!options.trace.empty() && !sim::StartHostTrace(options.trace, &message)) {
     std::fprintf(stderr, "macro-sc: cannot write the trace: %s\n", message.c_str());
     return kExitCannotOpen;
@@ -162,6 +175,11 @@ int Main(int argc, char** argv) {
   RunOptions run;
   Operands(app.add_subcommand("list"), "FILE", listFile);
   Operands(app.add_subcommand("check"), "FILE", checkFile);
+  std::vector<std::string> fmtFiles;
+  bool fmtCheck = false;
+  CLI::App* fmtCommand = app.add_subcommand("fmt");
+  fmtCommand->add_flag("--check", fmtCheck);
+  Operands(fmtCommand, "FILE", fmtFiles);
   CLI::App* runCommand = app.add_subcommand("run");
   runCommand->add_option("--state", run.state);
   runCommand->add_option("--set", run.sets)->allow_extra_args(false);
@@ -200,6 +218,8 @@ int Main(int argc, char** argv) {
   if (app.got_subcommand("check") && (file = one(checkFile, "check")) == nullptr) return kExitUsage;
   if (runCommand->parsed() && runOperands.empty()) return UsageError("run needs a program file");
   if (execCommand->parsed() && execLines.empty()) return UsageError("exec needs at least one line");
+  if (fmtCommand->parsed() && fmtFiles.empty()) return UsageError("fmt needs at least one FILE");
+  if (fmtCommand->parsed() && !tool.timeout.empty()) return UsageError("--timeout is for commands that run programs");
   if (file != nullptr && !tool.timeout.empty()) return UsageError("--timeout is for commands that run programs");
   if (!UseSourceEncoding(tool.encoding)) return UsageError("unknown encoding '" + tool.encoding + "'");
   const std::string* program = runCommand->parsed() ? &runOperands[0] : file;
@@ -211,6 +231,7 @@ int Main(int argc, char** argv) {
   int status = kExitOk;
   if (app.got_subcommand("list")) status = ListCommand(*file);
   else if (app.got_subcommand("check")) status = CheckCommand(*file);
+  else if (fmtCommand->parsed()) status = FormatCommand(fmtFiles, fmtCheck);
   else if (runCommand->parsed()) status = RunCommand(runOperands, run, timeout);
   else if (execCommand->parsed()) status = ExecCommand(execLines, timeout);
   else status = InteractiveCommand(timeout);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/errors.h"
-#include "input_file.h"
 #include "session.h"
 #include "tool.h"
 
@@ -34,18 +33,6 @@ int ListCommand(const std::string& file) {
     return kExitFailure;
   }
   return kExitOk;
-}
-
-// check FILE: compiles every line and reports every error; the status is the
-// first error number, 0 for a clean file.
-int CheckCommand(const std::string& file) {
-  Session session;
-  if (!session) return kExitFailure;
-  const ErrNo err = Load(session, file.c_str());
-  // A line that is not in the source encoding is as wrong as a syntax
-  // error: what it says is not what loads.
-  if (err == kOk && SourceWarnings() != 0) return kErrSyntax;
-  return err;
 }
 
 }  // namespace msc::cli

@@ -90,6 +90,7 @@ int RunCommand(const std::vector<std::string>& operands, const RunOptions& optio
   for (size_t i = 1; result == 0 && go() && i < operands.size(); ++i) {
     result = _Gosub(&macro, Wide(operands[i].c_str()).c_str());
     std::fflush(stdout);
+    ReportRunError(macro, operands[0], operands[i], result);
   }
   // An interrupted run ends as after any error: the variables are read and
   // stored as the run left them.

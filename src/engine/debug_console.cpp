@@ -6,6 +6,7 @@
 // threads inside the console take turns line by line.
 #include "engine/debug_console.h"
 
+#include <atomic>
 #include <cstdio>
 #include <iterator>
 #include <memory>
@@ -59,19 +60,51 @@ constexpr StepEffect kStepEffects[] = {
 static_assert(std::size(kStepEffects) == 5 && kStepEffects[2].stepMode == 2 &&
               kStepEffects[4].stepMode == 4);
 
+std::atomic<ConsoleLineReader> g_lineReader{nullptr};
+
 // Prompts and reads one line under the prompt mutex; false at end of input.
 bool PromptForLine(const ConsoleObjects& o, char* line) noexcept {
   if (o.prompt) o.prompt->Lock();
   platform::RestoreConsoleWindow();
-  platform::RawConsolePrint(kPrompt, sizeof kPrompt - 1);
-  std::fflush(stdout);
-  size_t length = 0;
-  const bool got = platform::ReadStdinLine(line, kConsoleLineSize, &length);
+  bool got = false;
+  if (const ConsoleLineReader reader = g_lineReader.load()) {
+    got = reader(kPrompt, line, kConsoleLineSize);
+  } else {
+    platform::RawConsolePrint(kPrompt, sizeof kPrompt - 1);
+    std::fflush(stdout);
+    size_t length = 0;
+    got = platform::ReadStdinLine(line, kConsoleLineSize, &length);
+  }
   if (o.prompt) o.prompt->Unlock();
   return got;
 }
 
+// "help", in any case and with spaces around: no statement is spelled so.
+bool IsHelp(const char* line) noexcept {
+  while (*line == ' ') ++line;
+  static constexpr char kWord[] = "help";
+  for (const char* w = kWord; *w != '\0'; ++w, ++line)
+    if ((*line | 0x20) != *w) return false;
+  while (*line == ' ') ++line;
+  return *line == '\0';
+}
+
+constexpr const char* kHelp[] = {
+    "The program is stopped before the line shown. Each line typed runs as a",
+    "statement on the stopped program:",
+    "  Cont           run on",
+    "  Cont 0         step into: stop before every line, inside subroutines too",
+    "  Cont 1         step over: run a Gosub's routine whole, stop after it",
+    "  Cont 2         step out: run on until the current routine returns",
+    "  Print EXPR     show a value (? EXPR for short)",
+    "  List [N[-M]]   show the program's lines",
+    "  NAME = EXPR    change a variable; a numbered line edits the program",
+    "The end of input counts as Cont.",
+};
+
 }  // namespace
+
+void SetConsoleLineReader(ConsoleLineReader reader) noexcept { g_lineReader.store(reader); }
 
 ErrNo DebugConsole(ExecFrame& f) noexcept {
   ConsoleObjects& o = Objects();
@@ -94,6 +127,10 @@ ErrNo DebugConsole(ExecFrame& f) noexcept {
     if (!line || !PromptForLine(o, line.get())) {
       result = 1;
       break;
+    }
+    if (IsHelp(line.get())) {
+      for (const char* text : kHelp) platform::LinePrint(text);
+      continue;
     }
     (void)DirectExecute(*f.macro, line.get(), &result);
   }

@@ -14,4 +14,13 @@ inline constexpr size_t kConsoleLineSize = 65536;
 // ended it to the frame. Always 0. End of standard input counts as "Cont".
 [[nodiscard]] ErrNo DebugConsole(ExecFrame& f) noexcept;
 
+// Reads one typed line for the console: shows prompt, reads the line without
+// its end into line (capacity bytes, zero-terminated, cut to fit). False at
+// the end of input, or when the thread's stop check says stop.
+using ConsoleLineReader = bool (*)(const char* prompt, char* line, size_t capacity);
+// Installs the reader of the console's lines, so that a tool can offer line
+// editing without the engine depending on it; null: the prompt on standard
+// output and a plain read of standard input.
+void SetConsoleLineReader(ConsoleLineReader reader) noexcept;
+
 }  // namespace msc

@@ -12,10 +12,10 @@
 
 #include "api/qor_macro.h"
 #include "frontend/code.h"
+#include "frontend/compile_observer.h"
 #include "frontend/compiler.h"
 #include "frontend/keywords.h"
 #include "frontend/lexer.h"
-#include "platform/console.h"
 
 namespace msc {
 namespace {
@@ -92,11 +92,16 @@ class LineCompiler {
 
   // Compiles from the token already read to the end of the line.
   ErrNo Run(int k, LexToken tok, int32_t* codeLength) noexcept {
+    // A tool watching the compile learns where each code token came from,
+    // before the token's messages.
+    CompileObserver* const observer = CurrentCompileObserver();
+    if (observer != nullptr) observer->Token(0, begin_);
     for (;;) {
       bool lineDone = false;
       const ErrNo e = EmitToken(k, tok, &lineDone);
       if (e != kOk) return Failed(e, codeLength);
       if (lineDone || *src_ == '\0') break;
+      if (observer != nullptr) observer->Token(static_cast<size_t>(out_ - start_), src_);
       k = Lex(&src_, labelState_, messages_, tok);
     }
     if (!Fits(1)) return Failed(kErrLineBufferOverflow, codeLength);
@@ -340,7 +345,7 @@ class LineCompiler {
     ErrNo e = kErrSyntax;
     switch (status) {
       case kFindNoMemory:
-        if (messages_) platform::ConsolePrint("Lack of variable area");
+        if (messages_) CompileMessage("Lack of variable area");
         return kErrOutOfMemory;
       case kFindAbsent:
         format = "Undefined variable : %.*s%s";
@@ -355,7 +360,7 @@ class LineCompiler {
     if (messages_) {
       char buf[320];
       std::snprintf(buf, sizeof buf, format, static_cast<int>(tok.length), tok.text, IsArrayTag(t) ? "()" : "");
-      platform::ConsolePrint(buf);
+      CompileMessage(buf);
     }
     return e;
   }

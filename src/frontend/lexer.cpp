@@ -14,8 +14,8 @@
 
 #include "engine/variables.h"
 #include "frontend/code.h"
+#include "frontend/compile_observer.h"
 #include "frontend/keywords.h"
-#include "platform/console.h"
 
 namespace msc {
 namespace {
@@ -36,7 +36,7 @@ bool IsUnusable(unsigned char c) noexcept { return c != 0 && (c < 0x20 || c >= 0
 char Upper(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 void Message(bool messages, const char* text) noexcept {
-  if (messages) platform::ConsolePrint(text);
+  if (messages) CompileMessage(text);
 }
 
 // "<prefix><text>" through the console.
@@ -45,7 +45,7 @@ void MessageWith(bool messages, const char* prefix, const char* text, size_t len
   char buf[kMessageSize];
   const int shown = static_cast<int>(len < kMessageSize ? len : kMessageSize);
   std::snprintf(buf, sizeof buf, "%s%.*s", prefix, shown, text);
-  platform::ConsolePrint(buf);
+  CompileMessage(buf);
 }
 
 int Fail(char** pos, char* next, bool messages, const char* text, LexToken& tok) noexcept {

@@ -1,0 +1,3 @@
+*main
+  print 1
+return

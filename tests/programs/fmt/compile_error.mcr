@@ -1,0 +1,4 @@
+*main
+  print a
+  y# = 1e999
+return
