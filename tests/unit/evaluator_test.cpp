@@ -121,33 +121,15 @@ TEST_F(Evaluator, PrecedenceAndAssociativity) {
   });
 }
 
-TEST_F(Evaluator, IntegerResultsLeavingTheRangeBecomeDoubles) {
+// Arithmetic at the edges of the integer range, NaN and division by zero are
+// the decoded-forms test's, whose direct statements take this evaluator;
+// here what it leaves out.
+TEST_F(Evaluator, RemaindersOverflowsAndNotANumber) {
   CheckAll({
-      Dbl("INT_MAX + 1", 2147483648.0), Dbl("INT_MIN - 1", -2147483649.0),
-      Dbl("INT_MAX * INT_MAX", 4611686014132420609.0), Int("32767 * 32767", 1073676289),
-      Int("-INT_MIN", INT32_MIN),  // integer negation wraps
-      Dbl("INT_MIN / -1", 2147483648.0), Int("INT_MIN MOD -1", 0),
-      Int("INT_MAX + INT_MIN", -1),
+      Int("7 MOD -2", 1), Int("-5.5 MOD 4", -2),  // the sign is the dividend's; 5.5 rounds to 6
+      Fail("3E9 MOD 2", kErrOverflow), Fail("1 AND -3E9", kErrOverflow),
+      Int("(-8) ^ 0.5 >< 1", -1), Int("(-8) ^ 0.5 <= 1", 0),
   });
-}
-
-TEST_F(Evaluator, DivisionRemainderAndPower) {
-  CheckAll({
-      Dbl("7 / 2", 3.5), Int("6 / 2", 3), Dbl("7.5 / 2.5", 3.0),
-      Int("7 MOD -2", 1), Int("-7 MOD 2", -1),
-      Int("5.5 MOD 2", 0),  // 5.5 rounds to 6
-      Int("-5.5 MOD 4", -2),
-      Fail("1 / 0", kErrDivisionByZero), Fail("1.5 / 0", kErrDivisionByZero),
-      Fail("1 MOD 0", kErrDivisionByZero),
-      Fail("1 MOD 0.4", kErrDivisionByZero),  // the divisor rounds to 0
-      Fail("3E9 MOD 2", kErrOverflow), Fail("NOT 3E9", kErrOverflow),
-      Fail("1 AND -3E9", kErrOverflow),
-      Dbl("2 ^ -1", 0.5), Int("2 ^ 30", 1073741824), Dbl("2 ^ 31", 2147483648.0),
-      Int("(-2) ^ 31", INT32_MIN), Int("4 ^ 0.5", 2),
-  });
-}
-
-TEST_F(Evaluator, NotANumberIsUnequalToEverything) {
   Value v;
   ASSERT_EQ(Eval("(-8) ^ 0.5", v), kOk);
   ASSERT_EQ(v.type, kDouble);
@@ -155,10 +137,6 @@ TEST_F(Evaluator, NotANumberIsUnequalToEverything) {
   EXPECT_TRUE(IsTrue(v)) << "NaN is true";
   v.SetDouble(-0.0);
   EXPECT_FALSE(IsTrue(v));
-  CheckAll({
-      Int("(-8) ^ 0.5 = (-8) ^ 0.5", 0), Int("(-8) ^ 0.5 <> 1", -1),
-      Int("(-8) ^ 0.5 >< 1", -1), Int("(-8) ^ 0.5 >= 1", 0), Int("(-8) ^ 0.5 <= 1", 0),
-  });
 }
 
 TEST_F(Evaluator, TheLeftOperandsTypeDecides) {
@@ -211,16 +189,10 @@ TEST_F(Evaluator, NumberVariablesAndMixedOperands) {
   ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Int, "J&"), v), kOk);
   v.SetDouble(2.5);
   ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Dbl, "D#"), v), kOk);
-  v.SetDouble(std::nan(""));
-  ASSERT_EQ(WriteScalar(*macro, CellOf(tag::Dbl, "E#"), v), kOk);
   CheckAll({
-      Dbl("I& + 1", 2147483648.0), Dbl("I& * I&", 4611686014132420609.0),
-      Dbl("J& - I&", -2147483650.0), Int("J& * 200", -600),
+      Dbl("I& * I&", 4611686014132420609.0), Dbl("J& - I&", -2147483650.0), Int("J& * 200", -600),
       Dbl("J& + 40000", 39997.0),  // 40000 is a double constant
-      Dbl("J& + D#", -0.5), Dbl("D# * J&", -7.5), Dbl("J& / 2", -1.5), Int("J& MOD 2", -1),
-      Int("J& < D#", -1), Int("D# >= 2.5", -1), Int("I& = 2147483647", -1),
-      Int("J& <> -3", 0), Int("-J&", 3),
-      Int("E# = E#", 0), Int("E# <> E#", -1), Int("E# < 1", 0), Int("1 > E#", 0),
+      Dbl("D# * J&", -7.5), Int("J& MOD 2", -1), Int("J& < D#", -1), Int("-J&", 3),
   });
   // The operand at the deepest level allowed is still read; one deeper is refused.
   const std::string deepest = std::string(255, '(') + "J&" + std::string(255, ')');
