@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "macro_sc/host.h"
+#include "platform/codepage.h"
 
 namespace msc::test {
 
@@ -30,26 +31,7 @@ inline std::string Describe(double v) {
   return buffer;
 }
 inline std::string Utf8(const wchar_t* w) {
-  std::string s;
-  for (; w != nullptr && *w != L'\0'; ++w) {
-    const auto c = static_cast<uint32_t>(*w);
-    if (c < 0x80) {
-      s += static_cast<char>(c);
-    } else if (c < 0x800) {
-      s += static_cast<char>(0xC0 | (c >> 6));
-      s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      s += static_cast<char>(0xE0 | (c >> 12));
-      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      s += static_cast<char>(0xF0 | (c >> 18));
-      s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return s;
+  return w != nullptr ? platform::ToMulti(platform::kCodePageUtf8, w) : std::string();
 }
 inline std::string Describe(const wchar_t* w) { return w != nullptr ? Utf8(w) : "(null)"; }
 inline std::string Describe(const char* s) { return s != nullptr ? s : "(null)"; }
