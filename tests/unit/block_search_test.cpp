@@ -21,15 +21,7 @@ class BlockSearchTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(macro_, nullptr); }
 
-  // Stores numbered lines 10, 20, 30 ... as a program.
-  void Program(std::initializer_list<const char*> lines) {
-    uint32_t number = 10;
-    for (const char* text : lines) {
-      const std::string line = std::to_string(number) + " " + text;
-      ASSERT_EQ(DirectExecute(*macro_, line.c_str()), kOk) << line;
-      number += 10;
-    }
-  }
+  void Program(const std::vector<std::string>& lines) { test::NumberedLines(*macro_, lines); }
 
   // Puts the frame on a line, just after its first keyword.
   void StartAfterFirstKeyword(ExecFrame& f, uint32_t number) {

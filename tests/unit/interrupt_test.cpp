@@ -17,8 +17,6 @@
 namespace msc {
 namespace {
 
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
 // Standard input becomes a pipe nobody writes to until the scope ends.
 class SilentStdin {
  public:
@@ -47,13 +45,7 @@ class Interrupt : public testing::Test {
   test::MacroPtr macro = test::NewMacro();
   QorMacro& m = *macro;
 
-  void Load(const std::vector<std::string>& lines) {
-    int number = 10;
-    for (const std::string& line : lines) {
-      ASSERT_EQ(_DirectExecute(&m, Wide(std::to_string(number) + " " + line).c_str()), 0) << line;
-      number += 10;
-    }
-  }
+  void Load(const std::vector<std::string>& lines) { test::NumberedLines(m, lines); }
   int32_t Int(const wchar_t* name) {
     AnyType v;
     return _GetVariable(&m, name, &v) == 0 ? v.GetIntValue() : -999;
@@ -76,7 +68,12 @@ TEST_F(Interrupt, EndsEveryKindOfEndlessRun) {
   struct Case {
     const char* name;
     std::vector<std::string> body;  // after STARTED& = 1
+    int32_t started = 1;            // STARTED& once the body is under way
   };
+  std::vector<std::string> tasks = {"ParallelExecute"};
+  for (int task = 0; task < 4; ++task)
+    tasks.insert(tasks.end(), {"Task", "STARTED& = STARTED& + 1", task % 2 ? "Wait 100000" : "Do : Loop While 1"});
+  tasks.push_back("End ParallelExecute");
   const Case cases[] = {
       {"one-line loop", {"Do : Loop While 1"}},
       {"decoded loop over lines", {"For I& = 1 To 1 Step 0", "N& = N& + 1", "Next I&"}},
@@ -87,50 +84,29 @@ TEST_F(Interrupt, EndsEveryKindOfEndlessRun) {
       {"Shell that waits", {"Shell \"sleep 30\", 1"}},
       {"debug console prompt", {"Stop", "Do : Loop While 1"}},
       {"inside Try", {"Try", "Do : Loop While 1", "Catch", "CAUGHT& = 1", "End Try"}},
+      // Every task ends, and the statement that started them ends the caller.
+      {"parallel tasks", tasks, 5},
+      // Under trace every statement runs the general way and is printed; the
+      // trace stays on, so this case comes last.
+      {"traced Goto loop", {"Debug 2", "*AGAIN", "N& = N& + 1", "Goto *AGAIN"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_EQ(_DirectExecute(&m, L"New"), 0);
     std::vector<std::string> lines = {"*MAIN", "STARTED& = 1"};
     lines.insert(lines.end(), c.body.begin(), c.body.end());
-    lines.insert(lines.end(), {"Return", "*NOTHING", "Return", "*OTHER", "DONE& = 7", "Return"});
+    lines.insert(lines.end(), {"AFTER& = 1", "Return", "*NOTHING", "Return", "*OTHER", "DONE& = 7", "Return"});
     Load(lines);
     SilentStdin silent;
-    std::string printed;
     int32_t result = 0;
-    printed = test::Captured([&] { result = RunAndInterrupt(L"*MAIN"); });
+    const std::string printed = test::Captured([&] { result = RunAndInterrupt(L"*MAIN", c.started); });
     EXPECT_EQ(result, 210);
     EXPECT_NE(printed.find("Interrupted"), std::string::npos) << printed;
-    EXPECT_EQ(Int(L"CAUGHT&"), 0);
+    EXPECT_EQ(Int(L"CAUGHT&") + Int(L"AFTER&"), 0);
     // The object is usable at once, and a run after the interrupt is not affected.
     EXPECT_EQ(_Gosub(&m, L"*OTHER"), 0);
     EXPECT_EQ(Int(L"DONE&"), 7);
   }
-}
-
-// Under trace every statement runs the general way and is printed.
-TEST_F(Interrupt, EndsATracedRun) {
-  Load({"*MAIN", "STARTED& = 1", "*AGAIN", "N& = N& + 1", "Goto *AGAIN"});
-  ASSERT_EQ(_DirectExecute(&m, L"Debug 2"), 0);
-  int32_t result = 0;
-  (void)test::Captured([&] { result = RunAndInterrupt(L"*MAIN"); });
-  EXPECT_EQ(result, 210);
-}
-
-// Every task ends, and the statement that started them ends the main run.
-TEST_F(Interrupt, EndsEveryParallelTaskAndTheirCaller) {
-  std::vector<std::string> lines = {"*MAIN", "ParallelExecute"};
-  for (int task = 0; task < 4; ++task) {
-    lines.push_back("Task");
-    lines.push_back("STARTED& = STARTED& + 1");
-    lines.push_back(task % 2 == 0 ? "Do : Loop While 1" : "Wait 100000");
-  }
-  lines.insert(lines.end(), {"End ParallelExecute", "AFTER& = 1", "Return"});
-  Load(lines);
-  int32_t result = 0;
-  (void)test::Captured([&] { result = RunAndInterrupt(L"*MAIN", 4); });
-  EXPECT_EQ(result, 210);
-  EXPECT_EQ(Int(L"AFTER&"), 0);
 }
 
 // A direct statement is a run too; an interrupt with nothing running changes nothing.

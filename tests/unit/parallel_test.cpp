@@ -25,15 +25,7 @@ class ParallelTest : public testing::Test {
   test::MacroPtr macro = test::NewMacro();
   QorMacro& m = *macro;
 
-  // Stores the lines numbered 10, 20, 30 ...
-  void Program(const std::vector<std::string>& lines) {
-    int number = 10;
-    for (const std::string& line : lines) {
-      const std::string numbered = std::to_string(number) + " " + line;
-      ASSERT_EQ(DirectExecute(m, numbered.c_str()), kOk) << numbered;
-      number += 10;
-    }
-  }
+  void Program(const std::vector<std::string>& lines) { test::NumberedLines(m, lines); }
   std::string Run(ErrNo* result) {
     return Captured([&] { *result = RunLabel(m, "*MAIN"); });
   }

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "api/qor_macro.h"
+#include "engine/run.h"
 #include "engine/value.h"
 #include "engine/variables.h"
 #include "frontend/code.h"
@@ -45,6 +47,16 @@ inline std::string TextVar(QorMacro& m, uint8_t tag, const char* name) {
   Value v;
   if (cell == nullptr || ReadScalar(m, cell, v) != kOk || ToText(v) != kOk) return "?";
   return std::string(v.text, static_cast<size_t>(v.count));
+}
+
+// Stores the lines as a program numbered 10, 20, 30 ...
+inline void NumberedLines(QorMacro& m, const std::vector<std::string>& lines) {
+  int number = 10;
+  for (const std::string& line : lines) {
+    const std::string numbered = std::to_string(number) + " " + line;
+    ASSERT_EQ(DirectExecute(m, numbered.c_str()), kOk) << numbered;
+    number += 10;
+  }
 }
 
 // What a call prints on standard output.
