@@ -192,8 +192,10 @@ const std::vector<CallCase>& CommandCases() {
       {"W! = SY.COUNT&: W! = SC.N$", {"core 1 Macro_SY COUNT&", "host 8 N$"}, kOk, kStatusIgnored},
       {"SY.T$(1, 2) = 5", {"core 0 Macro_SY T$(1,2) int:5"}},
       {"SC.V! = V!", {"host 7 V! empty"}},
+      {"SY.RATE# = 2.5 : SC.NAME$ = \"abc\"", {"core 0 Macro_SY RATE# real:2.5", "host 7 NAME$ text:abc"}},
       {"SC.X& 5", {}, kErrSyntax},
       {"SC.X&(1) 5", {}, kErrSyntax},
+      {"SC.X&(1 = 5", {}, kErrSyntax},
   };
   return cases;
 }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "engine/saved_variables.h"
-#include "fake_host.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
 #include "frontend/keywords.h"
@@ -138,32 +137,6 @@ TEST_F(RunTest, SavedVariableBlocksRestoreNewestFirst) {
   EXPECT_EQ(RestoreSavedVariables(m, 1), kErrInternal);
   EXPECT_EQ(m.savedDepth, 0);
   EXPECT_EQ(m.savedVariables[0], nullptr);
-}
-
-TEST(HostNames, AssignmentsWriteThroughTheHostAndCoreServices) {
-  test::FakeHost host;
-  test::FakeCore core;
-  test::MacroPtr macro(_CreateQorMacro(&host));
-  ASSERT_NE(macro, nullptr);
-  QorMacro& m = *macro;
-  m.core = &core;
-  m.reportMode = 0;
-
-  EXPECT_EQ(DirectExecute(m, "SC.LIMIT&(2, 1 + 9) = 5"), kOk);
-  EXPECT_EQ(DirectExecute(m, "SY.RATE# = 2.5"), kOk);
-  EXPECT_EQ(DirectExecute(m, "SC.NAME$ = \"abc\""), kOk);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"slot 7 LIMIT&(2,10) int:5", "slot 7 NAME$ text:abc"}));
-  EXPECT_EQ(core.log, std::vector<std::string>{"slot 0 Macro_SY RATE# real:2.5"});
-
-  EXPECT_EQ(DirectExecute(m, "SC.X& 5"), kErrSyntax);
-  EXPECT_EQ(DirectExecute(m, "SC.X&(1 = 5"), kErrSyntax);
-  host.status = 1;
-  EXPECT_EQ(DirectExecute(m, "SC.X& = 5"), kErrIllegalCall);
-  host.value.SetData(41);
-  host.status = 0;
-  ASSERT_EQ(DirectExecute(m, "A& = SC.COUNT&(3) + 1"), kOk);
-  EXPECT_EQ(host.log.back(), "slot 8 COUNT&(3)");
-  EXPECT_EQ(IntVar(m, "A&"), 42);
 }
 
 }  // namespace
