@@ -10,11 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/run.h"
 #include "fake_host.h"
 #include "macro_sc/host.h"
 #include "simulator.h"
-#include "test_support.h"
 
 namespace {
 
@@ -556,26 +554,6 @@ TEST_F(SimController, MalformedScenariosSayWhereAndChangeNothing) {
   EXPECT_EQ(Titles(), "Camera Image Input,Width,Notes");  // the last good scenario stays
   EXPECT_EQ(msc::sim::LoadScenario("/no/such/scenario.toml", nullptr),
             msc::sim::ScenarioResult::kCannotOpen);
-}
-
-TEST_F(SimController, ProgramsKeepWhatTheyWrite) {
-  Load(kLine);
-  msc::test::MacroPtr macro(_CreateQorMacro(msc::sim::Host()));
-  ASSERT_NE(macro, nullptr);
-  macro->reportMode = 0;
-  const char* lines[] = {
-      "SetUnitData 1, \"W\", 24.5",
-      "GetUnitData 1, 1, W#",
-      "SetGlobalData \"Count\", 3",
-      "AddGlobalData \"Count\", 4",  // refused: it exists
-  };
-  std::vector<int> results;
-  for (const char* line : lines) results.push_back(msc::DirectExecute(*macro, line));
-  EXPECT_EQ(results, (std::vector<int>{0, 0, 0, 5}));
-  EXPECT_EQ(msc::test::TextVar(*macro, msc::tag::Dbl, "W#"), "24.5");
-  ASSERT_EQ(msc::DirectExecute(*macro, "Measure : J& = UnitJudge(1) : W# = UnitData(1, \"W\")"), 0);
-  EXPECT_EQ(msc::test::IntVar(*macro, "J&"), 1);
-  EXPECT_EQ(msc::test::TextVar(*macro, msc::tag::Dbl, "W#"), "25.02");
 }
 
 }  // namespace
