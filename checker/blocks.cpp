@@ -103,7 +103,8 @@ class BlockWalk {
     if (c == k_.ifKw) return If(s, from);
     if (c == k_.elseKw || c == k_.elseifKw) {
       if (oneLineIf_) return;  // the other branch of a one-line If
-      if (!InnermostIs(Block::If)) {
+      // Blocks still open inside the If are reported by its EndIf.
+      if (!Inside(Block::If)) {
         const bool isElse = c == k_.elseKw;
         report_.Error(line_, t.column, isElse ? 126 : 125, std::string(isElse ? "Else" : "Elseif") + " without If");
       }
@@ -128,13 +129,13 @@ class BlockWalk {
     }
     if (c == k_.selectKw) return Push(Block::Select, t);
     if (c == k_.caseKw) {
-      if (!InnermostIs(Block::Select)) report_.Error(line_, t.column, 121, "Case without Select");
+      if (!Inside(Block::Select)) report_.Error(line_, t.column, 121, "Case without Select");
       return;
     }
     if (c == k_.endSelect) return void(Close(Block::Select, t, "End Select"));
     if (c == k_.tryKw) return Push(Block::Try, t);
     if (c == k_.catchKw) {
-      if (!InnermostIs(Block::Try)) report_.Error(line_, t.column, 150, "Catch without Try");
+      if (!Inside(Block::Try)) report_.Error(line_, t.column, 150, "Catch without Try");
       return;
     }
     if (c == k_.endTry) return void(Close(Block::Try, t, "End Try"));
@@ -151,7 +152,7 @@ class BlockWalk {
       // "End If" is two words here, and the run stops at the first.
       if (from + 1 < s.size() && IsKeyword(s[from + 1], k_.ifKw)) {
         report_.Error(line_, t.column, kErrSyntax, "End If is written EndIf");
-        Close(Block::If, t, "End If");
+        if (Inside(Block::If)) Close(Block::If, t, "End If");
       } else {
         report_.Error(line_, t.column, kErrSyntax, "End is not a statement: a routine ends with Return");
       }
@@ -193,7 +194,14 @@ class BlockWalk {
       report_.Error(line_, v->column, 1,
                     "Next " + std::string(v->text) + " closes the For " + std::string(open_.back().loopName) +
                         " of line " + std::to_string(open_.back().line));
-      open_.pop_back();
+      // The Next of the loop it names is taken to close the loops inside it too.
+      size_t named = open_.size() - 1;
+      for (size_t i = open_.size(); i-- > 0;)
+        if (open_[i].block == Block::For && open_[i].loopVariable == v->cell) {
+          named = i;
+          break;
+        }
+      open_.resize(named);
       return;
     }
     Close(Block::For, t, "Next");

@@ -60,16 +60,20 @@ void CheckReferences(const ProgramView& program, const Labels& labels, Report& r
   }
 }
 
-// Whether the line ends in a jump that is always taken: a Goto or Return
-// (or a bare label or line number) that no one-line If makes conditional.
+// Whether the line ends in a jump that is always taken: its last statement
+// is a Goto or Return (or a bare label or line number), and no one-line If
+// makes it conditional.
 bool EndsInJump(const ViewLine& line) noexcept {
   const Codes& k = Keywords();
-  for (const Statement& s : line.statements) {
+  for (size_t n = 0; n < line.statements.size(); ++n) {
+    const Statement& s = line.statements[n];
+    const bool last = n + 1 == line.statements.size();
     size_t i = 0;
     while (i < s.size() && IsLabelDefinition(s[i])) ++i;
     if (i >= s.size()) continue;
     const CodeToken& t = s[i];
     if (IsKeyword(t, k.ifKw)) return false;
+    if (!last) continue;
     if (IsKeyword(t, k.returnKw) || IsLabelReference(t) || IsLineReference(t)) return true;
     if (IsKeyword(t, k.gotoKw) && i + 1 < s.size() && (IsLabelReference(s[i + 1]) || IsLineReference(s[i + 1])))
       return true;

@@ -12,6 +12,9 @@ Formatted FormatLines(QorMacro& macro, QorMacro& check, const std::vector<std::s
     const uint32_t number = fileLine * 10;  // numbered as a load numbers them
     const inspect::InspectedLine line = inspect::InspectLine(macro, number, lines[i]);
     if (line.error != kOk) {
+      // The second object sees the line too, so that both hold the same
+      // variables and options for the lines after it.
+      (void)inspect::InspectLine(check, number, lines[i]);
       if (line.notes.empty()) out.problems.push_back({fileLine, line.errorColumn, line.error, "Syntax error"});
       for (const inspect::CompileNote& note : line.notes)
         out.problems.push_back({fileLine, note.column, line.error, note.text});

@@ -7,3 +7,4 @@ Counts&(1) = A& * 2
 Print Limit# + Counts&(1) + Total&&
 Input "How many"; Result&
 Print Result& + B&
+Name$ = "Größe" + (A&
