@@ -107,10 +107,20 @@ InspectedLine InspectLine(QorMacro& m, uint32_t number, std::string_view utf8) {
   // The column of a byte offset: characters of the source before it, plus one.
   const std::string original(source.get());
   const uint32_t page = CodePage();
+  // Offsets mostly come in source order, so each conversion goes on from
+  // the last one rather than from the start of a long line.
+  size_t lastOffset = textStart;
+  uint32_t lastColumn = 1;
   const auto columnOf = [&](size_t offset) -> uint32_t {
     if (offset <= textStart) return 1;
-    const std::string before = original.substr(textStart, offset - textStart);
-    return static_cast<uint32_t>(platform::ToWide(page, before).size() + 1);
+    if (offset < lastOffset) {
+      lastOffset = textStart;
+      lastColumn = 1;
+    }
+    const std::string between = original.substr(lastOffset, offset - lastOffset);
+    lastColumn += static_cast<uint32_t>(platform::ToWide(page, between).size());
+    lastOffset = offset;
+    return lastColumn;
   };
 
   auto code = std::make_unique<uint8_t[]>(kLineBufferSize);
