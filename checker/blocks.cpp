@@ -108,6 +108,14 @@ class BlockWalk {
         const bool isElse = c == k_.elseKw;
         report_.Error(line_, t.column, isElse ? 126 : 125, std::string(isElse ? "Else" : "Elseif") + " without If");
       }
+      // What follows Else runs in its branch; an If there opens a block of its own.
+      if (c == k_.elseKw && from + 1 < s.size()) {
+        const size_t opened = open_.size();
+        Statement_(s, from + 1);
+        if (open_.size() > opened && open_.back().block == Block::If)
+          report_.Warning(line_, s[from + 1].column,
+                          "Else If opens a new If block, which needs an EndIf of its own; Elseif is one word");
+      }
       return;
     }
     if (c == k_.endIfKw) return void(Close(Block::If, t, "EndIf"));

@@ -27,3 +27,10 @@ Else
     Print "no"
   End If
 Return
+*ELSEIF
+  If I& = 1 Then
+    Print "one"
+  Else If I& = 2 Then
+    Print "two"
+  EndIf
+Return
