@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -71,7 +72,12 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
 
 // Writes bytes over path through a temporary file in its directory and a
 // rename, so that a failure never leaves half a file; the mode is kept.
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
+bool ReplaceFile(const std::string& named, const std::string& bytes) {
+  // A symbolic link stays one: the file it names is replaced.
+  char* resolved = ::realpath(named.c_str(), nullptr);
+  if (resolved == nullptr) return false;
+  const std::string path(resolved);
+  std::free(resolved);
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return false;
   std::string temporary = path + ".fmt-XXXXXX";
