@@ -236,7 +236,12 @@ class SaveCheck {
   SaveCheck(const SaveCheck&) = delete;
   SaveCheck& operator=(const SaveCheck&) = delete;
 
-  // kOk when text, loaded as line number, gives the record's code again.
+  explicit operator bool() const noexcept { return record_ && saved_ && relisted_; }
+
+  // kOk when text, loaded as line number, comes back as the record's code,
+  // or as code that lists as that text again: a value that lists in another
+  // form ("&HFFFFFFFF" as "-1", a long double rounded) loads as the same
+  // value, and a line typed glued to its number gets the space after it.
   ErrNo LoadsAs(const uint8_t* record, std::string_view text, uint32_t number) noexcept {
     char* const line = buffers_.line.get();
     const size_t prefix = WriteLineNumber(line, number);
@@ -245,20 +250,23 @@ class SaveCheck {
     line[prefix + text.size()] = '\0';
     if (Utf8ToCodePage(line + prefix, line + prefix, kLineBufferSize - prefix) == kConvertOutOfMemory)
       return kErrOutOfMemory;
+    // The compiler upper-cases names in place.
+    std::memcpy(saved_.get(), line, std::strlen(line) + 1);
+    uint8_t* const code = record_.get() + kLineHeader;
     uint32_t compiledNumber = 0;
     int32_t length = 0;
     m_.explicitFlag = 0;  // compiling "Option Explicit" again turns it on
-    const ErrNo err = CompileLine(line, buffers_.code.get(), m_, false, &compiledNumber, &length);
+    const ErrNo err = CompileLine(line, code, m_, false, &compiledNumber, &length);
     if (err != kOk) return err;
-    std::string_view back(reinterpret_cast<const char*>(buffers_.code.get()), static_cast<size_t>(length));
-    const std::string_view own(reinterpret_cast<const char*>(RecordCode(record)),
-                               RecordLength(record) - kRecordOverhead);
-    // A line typed glued to its number ("10X=1") has no space before its
-    // code; loaded, it gets the one the file puts after the number, which
-    // changes nothing it does.
-    if (!own.empty() && static_cast<uint8_t>(own[0]) != 1 && !back.empty() && back[0] == 1)
-      back.remove_prefix(1);
-    return back == own ? kOk : kRefusedOtherCode;
+    const auto codeLength = static_cast<size_t>(length);
+    if (codeLength == RecordLength(record) - kRecordOverhead &&
+        std::memcmp(code, RecordCode(record), codeLength) == 0)
+      return kOk;
+    StoreU16(record_.get(), static_cast<uint16_t>(codeLength + kRecordOverhead));
+    StoreU32(record_.get() + 2, number);
+    uint32_t listedNumber = 0;
+    ListLine(record_.get(), relisted_.get(), kLineBufferSize, &listedNumber);
+    return std::strcmp(relisted_.get(), saved_.get()) == 0 ? kOk : kRefusedOtherCode;
   }
 
   // Remembers the refusal of a line and says why on the console, with the line.
@@ -291,6 +299,9 @@ class SaveCheck {
   LoadBuffers& buffers_;
   const uint32_t explicitFlag_;
   ErrNo failed_ = kOk;
+  std::unique_ptr<uint8_t[]> record_ = Allocate<uint8_t>(kLineHeader + kLineBufferSize);
+  std::unique_ptr<char[]> saved_ = Allocate<char>(kLineBufferSize);     // the line as saved, numbered
+  std::unique_ptr<char[]> relisted_ = Allocate<char>(kLineBufferSize);  // its listing once loaded
 };
 
 }  // namespace
@@ -394,6 +405,7 @@ ErrNo SaveProgramSource(QorMacro& m, const wchar_t* path) noexcept {
   {
     const platform::LockGuard hold(m.lock);
     SaveCheck check(m, buffers);
+    if (!check) return kErrOutOfMemory;
     std::string encoded;
     uint32_t loadNumber = kFirstLineNumber;
     bool refused = false;

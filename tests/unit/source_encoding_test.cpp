@@ -145,11 +145,11 @@ TEST_F(SourceEncoding, SaveRefusesALineThatWouldLoadAsOtherCode) {
   ASSERT_EQ(SaveProgramSource(*m, wide.c_str()), 0);
   EXPECT_EQ(ReadAll(path), "Option Explicit\r\nDim N&\r\n");
 
-  // The digits 1 and 2 as two tokens list as "12", one number.
-  const uint8_t digits[] = {1, 0x11, 0x12};
-  ASSERT_EQ(StoreLine(*m, 30, digits, sizeof digits), 0);
+  // Two Print tokens with no space between list as one name.
+  const uint8_t glued[] = {1, 0x80, 0x36, 0x80, 0x36};
+  ASSERT_EQ(StoreLine(*m, 30, glued, sizeof glued), 0);
   const std::string printed = test::Captured([&] { EXPECT_EQ(SaveProgramSource(*m, wide.c_str()), 74); });
-  EXPECT_EQ(printed, "Macro(SC) Save refused: line 30 would load as other code\nMacro(SC) 30 12\n");
+  EXPECT_EQ(printed, "Macro(SC) Save refused: line 30 would load as other code\nMacro(SC) 30 PrintPrint\n");
   EXPECT_EQ(ReadAll(path), "Option Explicit\r\nDim N&\r\n");
 }
 
