@@ -11,6 +11,15 @@ namespace msc {
 
 inline constexpr int kMaxFunctionArguments = 8;
 
+// Conversion applied to an argument before the implementation runs.
+enum ArgKind : uint32_t {
+  kArgInteger = 1,   // i: To integer
+  kArgDouble = 2,    // d: to double (texts parsed, integers widened)
+  kArgNumber = 3,    // n: To number, integer or double kept
+  kArgText = 4,      // t: To text
+  kArgAny = 15,      // a: as evaluated
+};
+
 using FunctionImpl = ErrNo (*)(Value* args, Value& result, ExecFrame& f);
 
 struct FunctionEntry {

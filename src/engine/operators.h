@@ -5,8 +5,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #include "engine/evaluator.h"
+#include "engine/language_tables.h"
 #include "frontend/keywords.h"
 
 namespace msc {
@@ -40,6 +42,36 @@ static_assert(kBinding.size() == kOpXor + 1, "one binding value per operator cod
 static_assert(kBinding[kOpPower] < kBinding[kOpNegate] && kBinding[kOpNegate] < kBinding[kOpMultiply] &&
                   kBinding[kOpEqual] < kBinding[kOpNot] && kBinding[kOpNot] < kBinding[kOpAnd],
               "comparisons bind tighter than NOT, NOT tighter than AND");
+
+// The operators as the language reference lists them, tightest first.
+inline constexpr lang::OperatorDoc kOperatorDocs[] = {
+    {kOpPower, "a ^ b", "power"},
+    {kOpNegate, "- a", "negation"},
+    {kOpMultiply, "a * b", "product"},
+    {kOpDivide, "a / b", "quotient: an integer when both are integers that divide evenly, else a double"},
+    {kOpRemainder, "a MOD b", "remainder of the integers, with the sign of a"},
+    {kOpAdd, "a + b", "sum, or the texts joined"},
+    {kOpSubtract, "a - b", "difference"},
+    {kOpEqual, "a = b", "equal: -1 (true) or 0 (false); texts compare byte by byte"},
+    {kOpNotEqual, "a <> b, a >< b", "not equal"},
+    {kOpGreater, "a > b", "greater"},
+    {kOpLess, "a < b", "less"},
+    {kOpLessEqual, "a <= b, a =< b", "less or equal"},
+    {kOpGreaterEqual, "a >= b, a => b", "greater or equal"},
+    {kOpNot, "NOT a", "bitwise complement"},
+    {kOpAnd, "a AND b", "bitwise and of the integers"},
+    {kOpOr, "a OR b", "bitwise or"},
+    {kOpXor, "a XOR b", "bitwise exclusive or"},
+};
+inline constexpr bool OperatorDocsTightestFirst() noexcept {
+  for (size_t i = 0; i < std::size(kOperatorDocs); ++i) {
+    if (kBinding[kOperatorDocs[i].code] >= 100) return false;
+    if (i > 0 && kBinding[kOperatorDocs[i - 1].code] > kBinding[kOperatorDocs[i].code]) return false;
+  }
+  return true;
+}
+static_assert(std::size(kOperatorDocs) == 17 && OperatorDocsTightestFirst(),
+              "every operator the evaluator makes, tightest first");
 
 // Operator code of a code byte where an operator may follow an operand; 0 for
 // every byte that ends the expression. NOT (0xF9) only starts an operand, and

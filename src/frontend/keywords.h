@@ -50,6 +50,7 @@ inline constexpr uint8_t Mod = 0xF0, NotEqual = 0xF1, NotEqual2 = 0xF2, Greater 
 struct Keyword {
   const char* name;
   uint16_t code;
+  const char* summary;  // what the word is for, as the language reference shows it
 };
 
 // The 284 keywords in strictly ascending case-insensitive order.
@@ -68,6 +69,10 @@ extern const Keyword kKeywords[kKeywordCount];
 // Spelling of a token code: the fixed spellings of the ten compiler-made codes,
 // else the keyword table's entry; the empty text for an unknown code.
 [[nodiscard]] const char* KeywordName(uint16_t code) noexcept;
+
+// What a token code is for: the keyword table's summary, or that of a
+// compiler-made code; the empty text for an unknown code.
+[[nodiscard]] const char* KeywordSummary(uint16_t code) noexcept;
 
 // Listing spelling of an operator byte 0xF0 to 0xFC ("MOD", "<>", ... "XOR").
 [[nodiscard]] const char* OperatorSpelling(uint8_t byte) noexcept;

@@ -16,6 +16,7 @@
 #include "frontend/code.h"
 #include "frontend/compile_observer.h"
 #include "frontend/keywords.h"
+#include "frontend/name_kinds.h"
 
 namespace msc {
 namespace {
@@ -159,10 +160,9 @@ int LexLabel(char** pos, int labelState, bool messages, LexToken& tok) noexcept 
 
 // Suffix characters of a name; each of the first four may be doubled.
 size_t SuffixLength(const char* p) noexcept {
-  const char c = *p;
-  if (c == '&' || c == '#' || c == '$' || c == '!') return p[1] == c ? 2 : 1;
-  if (c == '@') return 1;
-  return 0;
+  const TypeSuffix* type = FindTypeSuffix(*p);
+  if (type == nullptr) return 0;
+  return type->doubles && p[1] == *p ? 2 : 1;
 }
 
 bool StartsWith(const char* name, size_t len, const char* prefix) noexcept {
@@ -199,16 +199,13 @@ int LexName(char** pos, bool messages, LexToken& tok) noexcept {
   const bool array = *ahead == '(';
   tok.text = start;
   tok.length = static_cast<int32_t>(length);
-  const bool hostSuffix = suffix == '&' || suffix == '#' || suffix == '$' || suffix == '!';
-  if (hostSuffix && StartsWith(start, bareLength, "SC.")) return array ? kind::ScArray : kind::ScScalar;
-  if (hostSuffix && StartsWith(start, bareLength, "SY.")) return array ? kind::SyArray : kind::SyScalar;
-  switch (suffix) {
-    case '&': return array ? kind::IntArray : kind::IntVar;
-    case '#': return array ? kind::DblArray : kind::DblVar;
-    case '$': return array ? kind::StrArray : kind::StrVar;
-    case '@': return kind::RefVar;
-    case '!': return array ? kind::VariantArray : kind::VariantVar;
-    default: break;
+  if (const TypeSuffix* type = FindTypeSuffix(suffix); type != nullptr) {
+    if (suffix != '@') {
+      for (const HostNamePrefix& host : kHostNamePrefixes) {
+        if (StartsWith(start, bareLength, host.prefix)) return array ? host.arrayKind : host.scalarKind;
+      }
+    }
+    return array && type->arrayKind != kind::Error ? type->arrayKind : type->scalarKind;
   }
   MessageWith(messages, "Unrecognized symbol : ", start, bareLength);
   tok.integer = 0;
