@@ -16,7 +16,9 @@
 
 #include "input_file.h"
 #include "simulator.h"
+#include "sandbox_options.h"
 #include "tool.h"
+#include "dap.h"
 
 #ifndef MSC_VERSION
 #define MSC_VERSION "unknown"
@@ -52,6 +54,8 @@ void PrintHelp() {
       "                the exit status is the first non-zero result\n"
       "  exec LINE ... execute each line as a direct statement (numbered lines edit\n"
       "                the program)\n"
+      "  dap           serve the Debug Adapter Protocol on standard input and output\n"
+      "                (for editors: launch a program's label, breakpoints, stepping)\n"
       "\n"
       "Options (anywhere on the line):\n"
       "  --config DIR      read QOR-Option.ini and Version.ini from DIR\n"
@@ -70,6 +74,14 @@ void PrintHelp() {
       "                    write them in NAME with Save; without it Save writes UTF-8.\n"
       "                    Lines with bytes not in NAME are reported on standard\n"
       "                    error, and check fails for them (status 2)\n"
+      "  --sandbox         run macros someone else wrote: no files, processes or\n"
+      "                    libraries but what the options below allow (error 5)\n"
+      "  --allow-read=DIR  with --sandbox: read files below DIR (repeatable)\n"
+      "  --allow-write=DIR with --sandbox: create, change and delete below DIR\n"
+      "  --allow-run       with --sandbox: Shell may start programs\n"
+      "  --allow-ffi       with --sandbox: SetUserSubroutine and Call may load libraries\n"
+      "  --max-memory MB   bound what a program's variables, texts, arrays and lines\n"
+      "                    hold; past it the program gets error 7\n"
       "  --help            show this help\n"
       "  --version         show the version\n"
       "\n"
@@ -167,6 +179,8 @@ int Main(int argc, char** argv) {
   app.add_option("--controller", tool.scenario);
   app.add_option("--trace-host", tool.trace);
   app.add_option("--timeout", tool.timeout);
+  SandboxOptions sandbox;
+  AddSandboxOptions(app, sandbox);
   app.add_option("--encoding", tool.encoding);
   app.allow_extras();  // named by ExtraArgument, in words of this tool
   app.add_flag("--version", tool.version);
@@ -187,6 +201,7 @@ int Main(int argc, char** argv) {
   Operands(runCommand, "OPERANDS", runOperands);
   CLI::App* execCommand = app.add_subcommand("exec");
   Operands(execCommand, "LINE", execLines);
+  CLI::App* dapCommand = app.add_subcommand("dap");
 
   try {
     app.parse(argc, argv);
@@ -201,6 +216,7 @@ int Main(int argc, char** argv) {
     return kExitOk;
   }
   if (!app.remaining().empty()) return ExtraArgument(app, app.remaining().front());
+  if (const int status = TakeSandboxOptions(sandbox); status != kExitOk) return status;
   const double timeout = TimeoutSeconds(tool.timeout);
   if (timeout < 0) return UsageError("--timeout takes a number of seconds, not " + tool.timeout);
   for (const std::string& assignment : run.sets) {
@@ -234,6 +250,7 @@ int Main(int argc, char** argv) {
   else if (fmtCommand->parsed()) status = FormatCommand(fmtFiles, fmtCheck);
   else if (runCommand->parsed()) status = RunCommand(runOperands, run, timeout);
   else if (execCommand->parsed()) status = ExecCommand(execLines, timeout);
+  else if (dapCommand->parsed()) status = msc::dap::DapCommand();
   else status = InteractiveCommand(timeout);
   sim::StopHostTrace();
   return status;

@@ -8,6 +8,7 @@
 #include "frontend/program_file.h"
 #include "macro_sc/macro_sc.h"
 #include "platform/codepage.h"
+#include "sandbox_options.h"
 #include "simulator.h"
 
 namespace msc::cli {
@@ -30,6 +31,10 @@ Session::Session() noexcept : macro_(_CreateQorMacro(sim::Host())) {
     return;
   }
   (void)_SetOutputHookQorMacro(macro_, WriteConsole, nullptr);
+  if (!ApplySandbox(*macro_)) {
+    _DeleteQorMacro(macro_);
+    macro_ = nullptr;
+  }
 }
 
 Session::~Session() { _DeleteQorMacro(macro_); }

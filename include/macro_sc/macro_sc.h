@@ -44,6 +44,10 @@ MSC_EXPORT int32_t _InterruptQorMacro(QorMacro* macro);
 // output. 0, or -1 for a null object.
 typedef void (*MscOutputHook)(void* context, const char* text, int32_t isReport);
 MSC_EXPORT int32_t _SetOutputHookQorMacro(QorMacro* macro, MscOutputHook hook, void* context);
+// Beyond the 28 exports: the process's conversion code page (a Windows code
+// page number: 932, 1252, 65001 for UTF-8 ...), which every console text is
+// in. Chosen by the first object created; asked before, it is chosen now.
+MSC_EXPORT uint32_t _GetCodePageQorMacro(void);
 
 // Beyond the 28 exports: the last error of an object. Every export of the
 // object that fails records it (a status export: a result other than 0; a
@@ -69,6 +73,49 @@ typedef struct MscLastError {
 } MscLastError;
 // Copies the last error into out: 0, or -1 for a null object or out.
 MSC_EXPORT int32_t _GetLastErrorQorMacro(QorMacro* macro, MscLastError* out);
+
+// Beyond the 28 exports: what the programs of an object may reach, for
+// running macros someone else wrote. Without a call (or with permissions
+// NULL) an object may do whatever the process may. With permissions it is
+// in a sandbox: Shell needs MSC_ALLOW_RUN, SetUserSubroutine and Call need
+// MSC_ALLOW_FFI, and every file a statement or function names (Open, Kill,
+// Mkdir, Rmdir, Fcopy, Dskf, IsFile, OpenTextData, Load, Save, Keyword, the
+// profile data and the controller's data files and images) must lie in
+// one of the read folders (to read it) or the write folders (to create,
+// change or delete it); writing does not imply reading. A name is checked
+// after it is resolved: made absolute from the current directory ("\" and
+// "/" both separate; a controller data file without a directory is in the
+// configuration directory), "." and ".." folded, and then opened from the
+// allowed folder so that no symbolic link leads outside it. Names with
+// control characters and names longer than the system takes are refused.
+// A statement outside its permissions fails with error 5 "Illegal function
+// call", after a line "Macro(SC) Permission denied: ..." names what was
+// missing, and creates, changes, deletes and starts nothing. Inside a
+// sandbox the controller is handed the name of the already opened file
+// ("/proc/self/fd/N") in place of the program's name. The folders are
+// resolved and opened by this call (a folder that cannot be opened is -1);
+// what they name later stays allowed. ParallelExecute tasks and the debug
+// console are bound by the same permissions.
+//
+// maxMemoryBytes (0: no limit) bounds what the object's runs make its
+// variables, arrays, texts and program area hold; an allocation past it is
+// error 7 "Out of memory" for the program, never a failure of the host.
+// It applies whether or not MSC_SANDBOX is set.
+//
+// Refused with -1 while a run is under way on the object or for a null
+// object; 0 otherwise. A later call replaces the permissions.
+enum {
+  MSC_SANDBOX = 1,    // limit files to the folders below, processes and libraries to the flags
+  MSC_ALLOW_RUN = 2,  // Shell
+  MSC_ALLOW_FFI = 4,  // SetUserSubroutine and Call
+};
+typedef struct MscPermissions {
+  uint32_t flags;              // MSC_SANDBOX | MSC_ALLOW_...
+  const char* const* read;     // NULL-terminated list of folders (UTF-8), or NULL
+  const char* const* write;    // NULL-terminated list of folders (UTF-8), or NULL
+  uint64_t maxMemoryBytes;     // 0: no limit
+} MscPermissions;
+MSC_EXPORT int32_t _SetPermissionsQorMacro(QorMacro* macro, const MscPermissions* permissions);
 
 // Programs. Every call returns -1 for a null object (_IsExistLabel: 0).
 

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "engine/memory_budget.h"
 #include "api/config.h"
 #include "engine/active_frames.h"
 
@@ -10,9 +11,9 @@ namespace msc {
 
 void ProgramArea::Reset() noexcept {
   ++generation;
-  std::free(data);
+  memory::Free(data);
   // A zeroed area starts with the 16-bit zero that ends the line records.
-  data = static_cast<uint8_t*>(std::calloc(kProgramGrowth, 1));
+  data = static_cast<uint8_t*>(memory::AllocateZeroed(kProgramGrowth, 1));
   capacity = data != nullptr ? kProgramGrowth : 0;
   used = data != nullptr ? 2 : 0;
 }
@@ -26,7 +27,7 @@ void CloseAllFiles(QorMacro& m) noexcept {
 
 void ClearVariables(QorMacro& m, bool keepNames) noexcept {
   for (int i = 0; i < kSavedVariableSlots; ++i) {
-    std::free(m.savedVariables[i]);
+    memory::Free(m.savedVariables[i]);
     m.savedVariables[i] = nullptr;
   }
   m.savedDepth = 0;

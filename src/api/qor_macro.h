@@ -17,10 +17,12 @@
 #include "engine/active_frames.h"
 #include "engine/errors.h"
 #include "engine/interrupt.h"
+#include "engine/memory_budget.h"
 #include "engine/site_cache.h"
 #include "engine/variables.h"
 #include "macro_sc/host.h"
 #include "platform/lock.h"
+#include "platform/sandbox.h"
 #include "engine/quick_table.h"
 #include "variables/reference.h"
 #include "variables/registered.h"
@@ -84,6 +86,10 @@ struct ProgramArea {
 
 }  // namespace msc
 
+namespace msc::debug {
+class Driver;
+}
+
 // Base class: both reference operations refuse with 5.
 class QorMacro {
  public:
@@ -118,8 +124,15 @@ class QorMacro {
   HostWriteStream* procedureStream = nullptr;
   msc::platform::RecursiveLock lock;
   msc::RunRegistry runs;  // runs under way, for the interrupt
+  // A debugger that takes the debug console's place (engine/debug_hooks.h).
+  std::atomic<msc::debug::Driver*> debugDriver{nullptr};
   msc::platform::ConsoleSink console{lock};  // the host's output hook, if any
   msc::LastErrorRecord lastError;            // of the exports that failed
+  // What its programs hold, against the host's limit; counted by the runs.
+  msc::MemoryBudget memory;
+  // What its programs may reach; null: whatever the user may. Set by the
+  // host between runs, read under the lock.
+  std::shared_ptr<const msc::platform::Sandbox> sandbox;
   // Subroutines registered by SetUserSubroutine, by name (case-sensitive).
   std::unique_ptr<std::map<std::wstring, void*>> userSubroutines;
   // The host's registered variables; absent while none is registered.

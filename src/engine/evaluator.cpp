@@ -21,6 +21,7 @@
 #include <mutex>
 #include <new>
 
+#include "engine/memory_budget.h"
 #include "api/config.h"
 #include "api/qor_macro.h"
 #include "engine/functions.h"
@@ -119,7 +120,7 @@ ErrNo JoinTexts(Value& left, const Value& right) noexcept {
   const size_t a = static_cast<size_t>(left.count);
   const size_t b = static_cast<size_t>(right.count);
   if (a + b > 0x7FFFFFFF) return kErrOutOfMemory;
-  char* buf = static_cast<char*>(std::malloc(a + b + 1));
+  char* buf = static_cast<char*>(memory::Allocate(a + b + 1));
   if (!buf) return kErrOutOfMemory;
   if (a) std::memcpy(buf, left.text, a);
   if (b) std::memcpy(buf + a, right.text, b);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/memory_budget.h"
 #include "frontend/code.h"
 #include "frontend/keywords.h"
 
@@ -26,7 +27,7 @@ void ReleaseEntry(uint8_t* e) noexcept {
   if (EntryPayloadLength(e) < kSelectValueOffset + sizeof(void*)) return;
   uint8_t* payload = e + kEntryHeader;
   if (LoadU32(payload) != kSelectText) return;
-  std::free(LoadPtr(payload + kSelectValueOffset));
+  memory::Free(LoadPtr(payload + kSelectValueOffset));
   StorePtr(payload + kSelectValueOffset, nullptr);
 }
 

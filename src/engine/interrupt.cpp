@@ -14,7 +14,8 @@ bool FrameInterrupted(const void* frame) noexcept { return Interrupted(*static_c
 
 }  // namespace
 
-RunScope::RunScope(ExecFrame& f, Epoch epoch) noexcept : frame_(f), stop_(FrameInterrupted, &f) {
+RunScope::RunScope(ExecFrame& f, Epoch epoch) noexcept
+    : frame_(f), stop_(FrameInterrupted, &f), memory_(&f.macro->memory) {
   RunRegistry& r = f.macro->runs;
   std::lock_guard<std::mutex> hold(r.mutex);
   const uint32_t now = r.epoch.load(std::memory_order_relaxed);

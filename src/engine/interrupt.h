@@ -17,6 +17,7 @@
 #include <mutex>
 
 #include "engine/frame.h"
+#include "engine/memory_budget.h"
 #include "platform/lock.h"
 #include "platform/stop_check.h"
 
@@ -50,6 +51,7 @@ class RunScope {
   ExecFrame& frame_;
   platform::StopScope stop_;
   platform::RecursiveLock::PatientScope patient_;
+  MemoryScope memory_;  // what the run allocates counts against its object
 };
 
 // Ends every run of m under way now.

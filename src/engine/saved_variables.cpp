@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "engine/memory_budget.h"
 #include "api/qor_macro.h"
 #include "frontend/code.h"
 
@@ -49,7 +50,7 @@ ErrNo PushSavedVariables(QorMacro& m, uint8_t* const* cells, size_t count) noexc
     if (size == 0) return kErrInternal;
     total += size;
   }
-  auto* block = static_cast<uint8_t*>(std::malloc(total));
+  auto* block = static_cast<uint8_t*>(memory::Allocate(total));
   if (block == nullptr) return kErrInternal;
   uint8_t* e = block;
   for (size_t i = 0; i < count; ++i) {
@@ -73,7 +74,7 @@ ErrNo PopSavedVariables(QorMacro& m) noexcept {
   if (m.savedDepth == 0) return kErrInternal;
   uint8_t*& slot = m.savedVariables[--m.savedDepth];
   const bool restored = slot == nullptr || RestoreBlock(slot);
-  std::free(slot);
+  memory::Free(slot);
   slot = nullptr;
   return restored ? kOk : kErrInternal;
 }
@@ -89,7 +90,7 @@ ErrNo RestoreSavedVariables(QorMacro& m, int32_t depth) noexcept {
       result = kErrInternal;
       depth = 0;
     }
-    std::free(slot);
+    memory::Free(slot);
     slot = nullptr;
   }
   return result;

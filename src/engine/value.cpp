@@ -4,6 +4,7 @@
 // std::malloc, so that it can move into a variable cell and be released there
 // with std::free.
 #include "engine/value.h"
+#include "engine/memory_budget.h"
 
 #include <cctype>
 #include <cerrno>
@@ -71,8 +72,8 @@ ErrNo ReplaceWithText(Value& v, const char* buf, int len) noexcept {
 }  // namespace
 
 void Value::ReleaseOwned() noexcept {
-  if (type == kOwnedText) std::free(const_cast<char*>(text));
-  if (block) std::free(block);
+  if (type == kOwnedText) memory::Free(const_cast<char*>(text));
+  if (block) memory::Free(block);
 }
 
 void Value::MoveFrom(Value& other) noexcept {
@@ -105,7 +106,7 @@ void Value::SetCharText(char c) noexcept {
 
 ErrNo Value::SetOwnedText(const char* t, size_t len) noexcept {
   // The copy is made before clearing: t may point into this value's own buffer.
-  char* buf = len <= 0x7FFFFFFF ? static_cast<char*>(std::malloc(len + 1)) : nullptr;
+  char* buf = len <= 0x7FFFFFFF ? static_cast<char*>(memory::Allocate(len + 1)) : nullptr;
   if (!buf) {
     Clear();
     return kErrOutOfMemory;
@@ -120,7 +121,7 @@ ErrNo Value::SetOwnedText(const char* t, size_t len) noexcept {
 }
 
 ErrNo Value::SetBytes(const void* src, size_t len) noexcept {
-  void* buf = len <= 0x7FFFFFFF ? std::malloc(len ? len : 1) : nullptr;
+  void* buf = len <= 0x7FFFFFFF ? memory::Allocate(len ? len : 1) : nullptr;
   if (!buf) {
     Clear();
     return kErrOutOfMemory;

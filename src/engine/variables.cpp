@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/memory_budget.h"
 #include "platform/console.h"
 #include "variables/reference.h"
 
@@ -69,7 +70,7 @@ bool IsArrayTag(uint8_t tag) noexcept {
 
 // Frees the heap buffer an 8-byte slot points at and makes the slot null.
 void FreeSlot(uint8_t* slot) noexcept {
-  std::free(LoadPointer(slot));
+  memory::Free(LoadPointer(slot));
   StorePointer(slot, nullptr);
 }
 
@@ -197,11 +198,11 @@ void InternalError() noexcept { platform::LinePrint("RVM INTERNAL ERROR\n"); }
 // ---- the area ----
 
 VariableArea::VariableArea() noexcept
-    : first_(static_cast<uint8_t*>(std::calloc(1, kVariableBlockSize))) {}
+    : first_(static_cast<uint8_t*>(memory::AllocateZeroed(1, kVariableBlockSize))) {}
 
 VariableArea::~VariableArea() {
   ClearValues(false);
-  std::free(first_);
+  memory::Free(first_);
 }
 
 uint8_t* VariableArea::FindCell(uint8_t tag, const char* name, size_t len, FindMode mode,
@@ -240,7 +241,7 @@ uint8_t* VariableArea::FindCell(uint8_t tag, const char* name, size_t len, FindM
   }
   const size_t size = 2 + static_cast<size_t>(ps) + len;
   if (static_cast<size_t>(p - block) + size + kCellReserve > kVariableBlockSize) {
-    auto* next = static_cast<uint8_t*>(std::calloc(1, kVariableBlockSize));
+    auto* next = static_cast<uint8_t*>(memory::AllocateZeroed(1, kVariableBlockSize));
     if (!next) return nullptr;
     p[0] = kLinkTag;
     StorePointer(p + 1, next);
@@ -268,7 +269,7 @@ void VariableArea::ClearValues(bool keepNames) noexcept {
   while (block) {
     end = EndOfBlock(block);
     uint8_t* next = end && *end == kLinkTag ? LoadPointer(end + 1) : nullptr;
-    std::free(block);
+    memory::Free(block);
     block = next;
   }
   std::memset(first_, 0, kVariableBlockSize);
@@ -329,7 +330,7 @@ ErrNo StoreStringSlot(uint8_t* slot, Value& v) noexcept {
     v.Clear();
   } else {
     const size_t len = static_cast<size_t>(v.count);
-    buf = static_cast<char*>(std::malloc(len + 1));
+    buf = static_cast<char*>(memory::Allocate(len + 1));
     if (!buf) {
       FreeSlot(slot);
       return kErrOutOfMemory;
@@ -337,7 +338,7 @@ ErrNo StoreStringSlot(uint8_t* slot, Value& v) noexcept {
     if (len) std::memcpy(buf, v.text, len);
     buf[len] = '\0';
   }
-  std::free(LoadPointer(slot));
+  memory::Free(LoadPointer(slot));
   StorePointer(slot, buf);
   return kOk;
 }
@@ -350,14 +351,14 @@ ErrNo StoreVariant(uint8_t* slot, const Value& v) noexcept {
   switch (v.type) {
     case kEmpty: break;
     case kInteger:
-      buf = static_cast<uint8_t*>(std::malloc(1 + 4));
+      buf = static_cast<uint8_t*>(memory::Allocate(1 + 4));
       if (buf) {
         buf[0] = kVariantInteger;
         Store<int32_t>(buf + 1, v.count);
       }
       break;
     case kDouble:
-      buf = static_cast<uint8_t*>(std::malloc(1 + 8));
+      buf = static_cast<uint8_t*>(memory::Allocate(1 + 8));
       if (buf) {
         buf[0] = kVariantDouble;
         Store<double>(buf + 1, v.number);
@@ -366,7 +367,7 @@ ErrNo StoreVariant(uint8_t* slot, const Value& v) noexcept {
     case kVarText: case kConstText: case kOwnedText: {
       const char* s = v.text ? v.text : "";
       const size_t len = std::strlen(s);
-      buf = static_cast<uint8_t*>(std::malloc(1 + len + 1));
+      buf = static_cast<uint8_t*>(memory::Allocate(1 + len + 1));
       if (buf) {
         buf[0] = kVariantText;
         std::memcpy(buf + 1, s, len + 1);
@@ -375,7 +376,7 @@ ErrNo StoreVariant(uint8_t* slot, const Value& v) noexcept {
     }
     case kBytes: {
       const uint32_t len = v.count > 0 ? static_cast<uint32_t>(v.count) : 0;
-      buf = static_cast<uint8_t*>(std::malloc(1 + 4 + static_cast<size_t>(len)));
+      buf = static_cast<uint8_t*>(memory::Allocate(1 + 4 + static_cast<size_t>(len)));
       if (buf) {
         buf[0] = kVariantBytes;
         Store<uint32_t>(buf + 1, len);
@@ -388,7 +389,7 @@ ErrNo StoreVariant(uint8_t* slot, const Value& v) noexcept {
       InternalError();
       return kErrInternal;
   }
-  std::free(LoadPointer(slot));
+  memory::Free(LoadPointer(slot));
   StorePointer(slot, buf);
   return v.type != kEmpty && !buf ? kErrOutOfMemory : kOk;
 }
@@ -442,7 +443,7 @@ ErrNo DimensionArray(uint8_t* cell, uint32_t dims, const uint32_t* extents) noex
   }
   const uint64_t size = header + count * es;
   if (size > kMaxArrayBlock) return kErrOutOfMemory;
-  auto* block = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(size)));
+  auto* block = static_cast<uint8_t*>(memory::AllocateZeroed(1, static_cast<size_t>(size)));
   if (!block) return kErrOutOfMemory;
   Store<uint32_t>(block, dims);
   if (dims) std::memcpy(block + 4, extents, 4 * static_cast<size_t>(dims));
@@ -457,10 +458,10 @@ void FreeArray(uint8_t* cell) noexcept {
   if (cell[0] == kStringArrayTag || cell[0] == kVariantArrayTag) {
     uint8_t* element = block + HeaderSize(block);
     for (uint64_t i = 0, n = ElementCount(block); i < n; ++i, element += 8) {
-      std::free(LoadPointer(element));
+      memory::Free(LoadPointer(element));
     }
   }
-  std::free(block);
+  memory::Free(block);
   StorePointer(cell + 1, nullptr);
 }
 

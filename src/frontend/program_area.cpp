@@ -12,6 +12,7 @@
 #include <string>
 
 #include "api/qor_macro.h"
+#include "engine/memory_budget.h"
 #include "engine/active_frames.h"
 #include "engine/frame.h"
 #include "frontend/code.h"
@@ -52,7 +53,7 @@ bool Reserve(ProgramArea& a, uint32_t recordLength) noexcept {
   uint32_t capacity = had ? a.capacity : 0;
   while (used + recordLength >= capacity) capacity += kProgramGrowth;
   if (had && capacity == a.capacity) return true;
-  void* grown = std::realloc(a.data, capacity);
+  void* grown = memory::Reallocate(a.data, capacity);
   if (grown == nullptr) return false;
   a.data = static_cast<uint8_t*>(grown);
   a.capacity = capacity;

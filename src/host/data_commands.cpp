@@ -9,6 +9,7 @@
 #include "macro_sc/host.h"
 #include "statements/handlers.h"
 #include "host/host_call.h"
+#include "host/host_files.h"
 #include "host/host_operands.h"
 
 namespace msc {
@@ -106,7 +107,11 @@ ErrNo StmtSetProfileData(ExecFrame& f) noexcept {
   for (auto& text : t) {
     if (ErrNo e = args.Text(text); e != kOk) return e;
   }
-  return host::Status(SetProfileData(t[0], t[1], t[2], t[3]));
+  HeldName file(f, t[0], O_RDWR | O_CREAT, HeldName::Base::kConfigDirectory);
+  if (!file) return kErrIllegalCall;
+  const ErrNo e = host::Status(SetProfileData(file.name(), t[1], t[2], t[3]));
+  if (e == kOk) file.Succeeded();
+  return e;
 }
 
 // GetProfileData file, section, key, default, variable — or the list form
@@ -117,14 +122,18 @@ ErrNo StmtGetProfileData(ExecFrame& f) noexcept {
   if (ErrNo e = args.Text(t[0]); e != kOk) return e;
   if (ErrNo e = args.Text(t[1]); e != kOk) return e;
   args.Next();
+  // A file that is missing reads as empty, one that is not allowed fails.
+  HeldName file(f, t[0], O_RDONLY, HeldName::Base::kConfigDirectory);
+  if (file.denied()) return kErrIllegalCall;
+  const wchar_t* name = file ? file.name() : L"";  // only inside a sandbox
   uint8_t* keys = nullptr;
-  if (host::PeekWholeArray(f, &keys)) return ProfileList(args, t[0], t[1], keys);
+  if (host::PeekWholeArray(f, &keys)) return ProfileList(args, name, t[1], keys);
   // The separator is gone already: read the key in place.
   if (ErrNo e = WideTextArgument(f, t[2], kShortTextSize); e != kOk) return e;
   if (ErrNo e = args.Text(t[3]); e != kOk) return e;
   wchar_t buffer[kShortTextSize];
   buffer[0] = L'\0';
-  (void)GetProfileData(t[0], t[1], t[2], t[3], buffer, static_cast<int32_t>(kShortTextSize));
+  (void)GetProfileData(name, t[1], t[2], t[3], buffer, static_cast<int32_t>(kShortTextSize));
   buffer[kShortTextSize - 1] = L'\0';
   AnyType value;
   if (value.SetData(buffer) != 0) return kErrOutOfMemory;
@@ -143,22 +152,44 @@ ErrNo StmtDeleteProfileData(ExecFrame& f) noexcept {
   if (ErrNo e = args.Any(key); e != kOk) return e;
   host::Selector selector;
   if (ErrNo e = host::ToSelector(key, &selector); e != kOk) return e;
-  return host::Status(selector.byName ? DeleteProfileData(file, section, selector.name)
-                                      : DeleteProfileData(file, section, selector.number));
+  HeldName held(f, file, O_RDWR, HeldName::Base::kConfigDirectory);
+  if (!held) return kErrIllegalCall;
+  return host::Status(selector.byName ? DeleteProfileData(held.name(), section, selector.name)
+                                      : DeleteProfileData(held.name(), section, selector.number));
 }
 
 // ---- controller data files ----
 
-ErrNo StmtSaveSystemData(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveSystemData); }
-ErrNo StmtLoadSystemData(ExecFrame& f) noexcept { return Command(f, &CoreServices::LoadSystemData); }
-ErrNo StmtSaveSceneGroup(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveSceneGroup); }
-ErrNo StmtLoadSceneGroup(ExecFrame& f) noexcept { return Command(f, &CoreServices::LoadSceneGroup); }
-ErrNo StmtSaveScene(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveScene); }
-ErrNo StmtLoadScene(ExecFrame& f) noexcept { return Command(f, &CoreServices::LoadScene); }
-ErrNo StmtSaveUnitData(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveUnitData); }
-ErrNo StmtLoadUnitData(ExecFrame& f) noexcept { return Command(f, &CoreServices::LoadUnitData); }
-ErrNo StmtSaveBackupData(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveBackupData); }
-ErrNo StmtLoadBackupData(ExecFrame& f) noexcept { return Command(f, &CoreServices::LoadBackupData); }
+ErrNo StmtSaveSystemData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveSystemData, O_WRONLY | O_CREAT);
+}
+ErrNo StmtLoadSystemData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::LoadSystemData, O_RDONLY);
+}
+ErrNo StmtSaveSceneGroup(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveSceneGroup, O_WRONLY | O_CREAT);
+}
+ErrNo StmtLoadSceneGroup(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::LoadSceneGroup, O_RDONLY);
+}
+ErrNo StmtSaveScene(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveScene, O_WRONLY | O_CREAT);
+}
+ErrNo StmtLoadScene(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::LoadScene, O_RDONLY);
+}
+ErrNo StmtSaveUnitData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveUnitData, O_WRONLY | O_CREAT);
+}
+ErrNo StmtLoadUnitData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::LoadUnitData, O_RDONLY);
+}
+ErrNo StmtSaveBackupData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveBackupData, O_WRONLY | O_CREAT);
+}
+ErrNo StmtLoadBackupData(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::LoadBackupData, O_RDONLY);
+}
 ErrNo StmtSaveData(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveData); }
 
 // ---- controller events ----

@@ -7,6 +7,7 @@
 #include "macro_sc/host.h"
 #include "statements/handlers.h"
 #include "host/host_call.h"
+#include "host/host_files.h"
 #include "host/host_operands.h"
 
 namespace msc {
@@ -63,8 +64,12 @@ ErrNo StmtMeasureStop(ExecFrame& f) noexcept {
 ErrNo StmtMeasure(ExecFrame& f) noexcept { return OptionalCoreCommand(f, 0, &CoreServices::Measure); }
 ErrNo StmtImageUpdate(ExecFrame& f) noexcept { return Command(f, &CoreServices::ImageUpdate); }
 ErrNo StmtSetMeasureOut(ExecFrame& f) noexcept { return Command(f, &CoreServices::SetMeasureOut); }
-ErrNo StmtSaveImage(ExecFrame& f) noexcept { return Command(f, &CoreServices::SaveImage); }
-ErrNo StmtScreenCapture(ExecFrame& f) noexcept { return Command(f, &CoreServices::ScreenCapture); }
+ErrNo StmtSaveImage(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::SaveImage, O_WRONLY | O_CREAT);
+}
+ErrNo StmtScreenCapture(ExecFrame& f) noexcept {
+  return host::FileCommand(f, &CoreServices::ScreenCapture, O_WRONLY | O_CREAT);
+}
 
 // Remeasure target [, value]: a text names the measurement, a number counts it.
 ErrNo StmtRemeasure(ExecFrame& f) noexcept {

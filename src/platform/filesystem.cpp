@@ -27,15 +27,6 @@ size_t CharacterCount(const std::string& s) noexcept {
 
 bool HasWildcard(const std::string& s) noexcept { return s.find_first_of("*?") != std::string::npos; }
 
-// Matches the name pattern, with the old rule that a final ".*" may also
-// stand for no extension at all.
-bool NameMatches(const std::string& pattern, const std::string& name) noexcept {
-  if (WildcardMatch(pattern, name)) return true;
-  const size_t n = pattern.size();
-  return n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 && name.find('.') == std::string::npos &&
-         WildcardMatch(pattern.substr(0, n - 2), name);
-}
-
 FoundEntry Describe(const fs::path& path, std::string name) {
   FoundEntry e;
   e.name = std::move(name);
@@ -68,6 +59,13 @@ void DeleteTree(const std::string& path, bool directory, bool* tooLong) {
 }
 
 }  // namespace
+
+bool NameMatches(const std::string& pattern, const std::string& name) noexcept {
+  if (WildcardMatch(pattern, name)) return true;
+  const size_t n = pattern.size();
+  return n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 && name.find('.') == std::string::npos &&
+         WildcardMatch(pattern.substr(0, n - 2), name);
+}
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) noexcept {
   size_t p = 0, n = 0;

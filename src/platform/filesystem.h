@@ -62,4 +62,8 @@ struct Search {
 // compared as they are; "*" and "?" never stop inside a UTF-8 character).
 [[nodiscard]] bool WildcardMatch(const std::string& pattern, const std::string& name) noexcept;
 
+// A name pattern's last part against a name: WildcardMatch, with the old
+// rule that a final ".*" may also stand for no extension at all.
+[[nodiscard]] bool NameMatches(const std::string& pattern, const std::string& name) noexcept;
+
 }  // namespace msc::platform

@@ -1,5 +1,7 @@
 // Console and debugging statements: Print, DebugPrint, List, Keyword, Load,
 // Save, Debug, SetStop, Stop, Cont and Wait.
+#include <fcntl.h>
+
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "platform/lock.h"
 #include "statements/file_slots.h"
 #include "statements/handlers.h"
+#include "statements/permissions.h"
 
 namespace msc {
 namespace {
@@ -211,15 +214,19 @@ ErrNo StmtKeyword(ExecFrame& f) noexcept {
     for (const Keyword& k : kKeywords) platform::LinePrint(k.name);
     return kOk;
   }
+  HeldName held(f, path, O_WRONLY | O_CREAT, HeldName::Base::kCurrentDirectory);
+  if (held.denied()) return kErrIllegalCall;
+  if (!held) return kOk;
   std::string name;
   try {
-    name = platform::WideToPath(path);
+    name = platform::WideToPath(held.name());
   } catch (const std::bad_alloc&) {
     return kErrOutOfMemory;
   }
   // A file that cannot be opened gets nothing and is no error.
   std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) return kOk;
+  held.Succeeded();
   for (const Keyword& k : kKeywords) std::fprintf(file, "%s\n", k.name);
   std::fclose(file);
   return kOk;
@@ -228,14 +235,20 @@ ErrNo StmtKeyword(ExecFrame& f) noexcept {
 ErrNo StmtLoad(ExecFrame& f) noexcept {
   wchar_t path[kPathCapacity] = {};
   if (ErrNo e = WideTextArgument(f, path, kPathCapacity)) return e;
-  if (LoadProgramSource(*f.macro, path) != kOk) return kErrIllegalCall;
+  HeldName held(f, path, O_RDONLY, HeldName::Base::kCurrentDirectory);
+  if (!held) return kErrIllegalCall;
+  if (LoadProgramSource(*f.macro, held.name()) != kOk) return kErrIllegalCall;
   return kSkipLine;
 }
 
 ErrNo StmtSave(ExecFrame& f) noexcept {
   wchar_t path[kPathCapacity] = {};
   if (ErrNo e = WideTextArgument(f, path, kPathCapacity)) return e;
-  return SaveProgramSource(*f.macro, path);
+  HeldName held(f, path, O_WRONLY | O_CREAT, HeldName::Base::kCurrentDirectory);
+  if (!held) return kErrIllegalCall;
+  const ErrNo saved = SaveProgramSource(*f.macro, held.name());
+  if (saved == kOk) held.Succeeded();
+  return saved;
 }
 
 ErrNo StmtDebug(ExecFrame& f) noexcept {

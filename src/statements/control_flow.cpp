@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "api/qor_macro.h"
+#include "engine/memory_budget.h"
 #include "engine/evaluator.h"
 #include "engine/quick_expr.h"
 #include "engine/run.h"
@@ -903,7 +904,7 @@ ErrNo StmtSelect(ExecFrame& f) noexcept {
       // A borrowed text may change under the entry: keep a copy.
       selectorKind = kSelectText;
       const size_t len = v.count > 0 ? static_cast<size_t>(v.count) : 0;
-      text = static_cast<char*>(std::malloc(len + 1));
+      text = static_cast<char*>(memory::Allocate(len + 1));
       if (text == nullptr) return kErrOutOfMemory;
       if (len != 0) std::memcpy(text, v.text, len);
       text[len] = '\0';
@@ -913,7 +914,7 @@ ErrNo StmtSelect(ExecFrame& f) noexcept {
   }
   uint8_t* e = f.Push(tok::Select, kSelectSize);
   if (e == nullptr) {
-    std::free(text);
+    memory::Free(text);
     return kErrInternal;
   }
   StoreU32(e + kSelectKind, selectorKind);

@@ -14,6 +14,7 @@
 #include "platform/lock.h"
 #include "platform/process.h"
 #include "statements/handlers.h"
+#include "statements/permissions.h"
 #include "variables/host_value.h"
 
 namespace msc {
@@ -61,6 +62,7 @@ ErrNo StmtSetUserSubroutine(ExecFrame& f) noexcept {
     return kErrOutOfMemory;
   }
   if (path.size() > kNameSize - 1) path.resize(kNameSize - 1);
+  if (ErrNo e = MayLoadLibraries(f); e != kOk) return e;
   void* handle = platform::LoadLibrary(path.c_str());
   void* function = platform::FindSymbol(handle, procedure);
   if (function == nullptr) return kErrIllegalCall;
@@ -95,6 +97,7 @@ ErrNo StmtCall(ExecFrame& f) noexcept {
     ++count;
   }
 
+  if (ErrNo e = MayLoadLibraries(f); e != kOk) return e;
   QorMacro& m = *f.macro;
   UserSubroutine function = nullptr;
   {
@@ -120,6 +123,7 @@ ErrNo StmtShell(ExecFrame& f) noexcept {
   } else if (*f.pos == ':') {
     ++f.pos;
   }
+  if (ErrNo e = MayRun(f); e != kOk) return e;
   bool stopped = false;
   if (!platform::StartProcess(command, wait != 0, &stopped)) return kErrIllegalCall;
   return stopped ? kErrInterrupted : kOk;

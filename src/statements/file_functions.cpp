@@ -7,6 +7,7 @@
 #include <string>
 
 #include "api/config.h"
+#include "engine/memory_budget.h"
 #include "api/qor_macro.h"
 #include "engine/builtin_functions.h"
 #include "engine/evaluator.h"
@@ -14,6 +15,7 @@
 #include "platform/codepage.h"
 #include "platform/filesystem.h"
 #include "statements/file_slots.h"
+#include "statements/permissions.h"
 
 namespace msc {
 namespace {
@@ -62,7 +64,7 @@ ErrNo ReadExactly(std::FILE* file, size_t count, Value& result) noexcept {
       // Doubling keeps the copies of a long read linear.
       const size_t doubled = capacity * 2 < count + 1 ? capacity * 2 : count + 1;
       capacity = have + want + 1 > doubled ? have + want + 1 : doubled;
-      char* grown = static_cast<char*>(std::realloc(buffer, capacity));
+      char* grown = static_cast<char*>(memory::Reallocate(buffer, capacity));
       if (grown == nullptr) {
         error = kErrOutOfMemory;
         break;
@@ -75,7 +77,7 @@ ErrNo ReadExactly(std::FILE* file, size_t count, Value& result) noexcept {
     if (got < want) error = kErrIllegalCall;
   }
   if (error != kOk) {
-    std::free(buffer);
+    memory::Free(buffer);
     std::clearerr(file);
     return error;
   }
@@ -147,11 +149,17 @@ ErrNo FnInputS(Value*, Value& result, ExecFrame& f) noexcept {
   return ReadExactly(file, static_cast<size_t>(count), result);
 }
 
-ErrNo FnDskf(Value* args, Value& result, ExecFrame&) noexcept {
+ErrNo FnDskf(Value* args, Value& result, ExecFrame& f) noexcept {
   wchar_t path[kPathCapacity];
   TextToWide(args[0], path, kPathCapacity);
   uint64_t bytes = 0;
-  if (!platform::FreeSpace(path, &bytes)) {
+  const auto box = SandboxOf(*f.macro);
+  if (box) {
+    // Outside the allowed folders the volume is not even looked at.
+    platform::Sandbox::Place place;
+    if (!box->Locate(platform::FileSystemPath(path), platform::Access::kRead, &place)) return kErrIllegalCall;
+  }
+  if (!(box ? platform::sandboxed::FreeSpace(*box, path, &bytes) : platform::FreeSpace(path, &bytes))) {
     result.SetInteger(-1);
     return kOk;
   }
@@ -159,10 +167,13 @@ ErrNo FnDskf(Value* args, Value& result, ExecFrame&) noexcept {
   return kOk;
 }
 
-ErrNo FnIsFile(Value* args, Value& result, ExecFrame&) noexcept {
+ErrNo FnIsFile(Value* args, Value& result, ExecFrame& f) noexcept {
   wchar_t pattern[kPathCapacity];
   TextToWide(args[0], pattern, kPathCapacity);
-  result.SetInteger(platform::ClassifyFirstMatch(pattern));
+  const auto box = SandboxOf(*f.macro);
+  const int found = box ? platform::sandboxed::ClassifyFirstMatch(*box, pattern) : platform::ClassifyFirstMatch(pattern);
+  if (found < 0) return kErrIllegalCall;
+  result.SetInteger(found);
   return kOk;
 }
 

@@ -4,6 +4,8 @@
 // The 16 file slots belong to the macro object and stay open between runs;
 // they are not locked, so tasks sharing a slot must take turns themselves.
 // Every failing file-system call is 5 "Illegal function call".
+#include <fcntl.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -15,6 +17,7 @@
 #include "frontend/token_reader.h"
 #include "macro_sc/host.h"
 #include "platform/filesystem.h"
+#include "statements/permissions.h"
 #include "statements/file_slots.h"
 #include "statements/handlers.h"
 
@@ -116,7 +119,9 @@ ErrNo StmtOpen(ExecFrame& f) noexcept {
   if (ErrNo e = ReadFileNumber(f, &n)) return e;
   QorMacro& m = *f.macro;
   if (!IsSlotNumber(n) || m.files[n] != nullptr) return kErrIllegalCall;
-  std::FILE* file = platform::OpenStream(name, mode->streamMode);
+  const auto box = SandboxOf(m);
+  std::FILE* file = box ? platform::sandboxed::OpenStream(*box, name, mode->streamMode)
+                        : platform::OpenStream(name, mode->streamMode);
   if (file == nullptr) return kErrIllegalCall;
   m.files[n] = file;
   return kOk;
@@ -129,19 +134,26 @@ ErrNo StmtKill(ExecFrame& f) noexcept {
   if (ErrNo e = WideTextArgument(f, pattern, kNameCapacity)) return e;
   // Matches that cannot be deleted are skipped; only a path too long for the
   // controller's file system is reported.
+  const auto box = SandboxOf(*f.macro);
+  if (box) return platform::sandboxed::DeleteMatches(*box, pattern) == 1 ? kOk : kErrIllegalCall;
   return platform::DeleteMatches(pattern) ? kOk : kErrIllegalCall;
 }
 
 ErrNo StmtMkdir(ExecFrame& f) noexcept {
   wchar_t name[kNameCapacity];
   if (ErrNo e = WideTextArgument(f, name, kNameCapacity)) return e;
-  return platform::MakeDirectory(name) ? kOk : kErrIllegalCall;
+  const auto box = SandboxOf(*f.macro);
+  const bool made = box ? platform::sandboxed::MakeDirectory(*box, name) : platform::MakeDirectory(name);
+  return made ? kOk : kErrIllegalCall;
 }
 
 ErrNo StmtRmdir(ExecFrame& f) noexcept {
   wchar_t name[kNameCapacity];
   if (ErrNo e = WideTextArgument(f, name, kNameCapacity)) return e;
-  return platform::RemoveEmptyDirectory(name) ? kOk : kErrIllegalCall;
+  const auto box = SandboxOf(*f.macro);
+  const bool removed =
+      box ? platform::sandboxed::RemoveEmptyDirectory(*box, name) : platform::RemoveEmptyDirectory(name);
+  return removed ? kOk : kErrIllegalCall;
 }
 
 ErrNo StmtFcopy(ExecFrame& f) noexcept {
@@ -150,7 +162,10 @@ ErrNo StmtFcopy(ExecFrame& f) noexcept {
   if (ErrNo e = WideTextArgument(f, source, kNameCapacity)) return e;
   (void)ArgumentSeparator(f);  // "," or ":" between the names, or nothing
   if (ErrNo e = WideTextArgument(f, destination, kNameCapacity)) return e;
-  return platform::CopyFileReplacing(source, destination) ? kOk : kErrIllegalCall;
+  const auto box = SandboxOf(*f.macro);
+  const bool copied = box ? platform::sandboxed::CopyFileReplacing(*box, source, destination)
+                          : platform::CopyFileReplacing(source, destination);
+  return copied ? kOk : kErrIllegalCall;
 }
 
 ErrNo StmtOpenTextData(ExecFrame& f) noexcept {
@@ -161,7 +176,9 @@ ErrNo StmtOpenTextData(ExecFrame& f) noexcept {
   if (ErrNo e = ReadFileNumber(f, &n)) return e;
   QorMacro& m = *f.macro;
   if (!IsSlotNumber(n) || m.textData[n] != nullptr) return kErrIllegalCall;
-  void* handle = ::OpenTextData(name);
+  HeldName file(f, name, O_RDONLY, HeldName::Base::kCurrentDirectory);
+  if (!file) return kErrIllegalCall;
+  void* handle = ::OpenTextData(file.name());
   if (handle == nullptr) return kErrIllegalCall;
   m.textData[n] = handle;
   return kOk;

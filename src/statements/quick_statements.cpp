@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "engine/memory_budget.h"
 #include "api/qor_macro.h"
 #include "engine/quick_expr.h"
 #include "engine/quick_table.h"
@@ -534,7 +535,7 @@ ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   const size_t length = old == nullptr ? 0 : std::strlen(old);
   if (length + n > 0x7FFFFFFF) return kQuickFallback;
   // The variable owns its buffer alone, so it can grow where it is.
-  auto* grown = static_cast<char*>(std::realloc(old, length + n + 1));
+  auto* grown = static_cast<char*>(memory::Reallocate(old, length + n + 1));
   if (grown == nullptr) return kQuickFallback;
   if (n != 0) std::memcpy(grown + length, add, n);
   grown[length + n] = '\0';

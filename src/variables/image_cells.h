@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/memory_budget.h"
 #include "engine/variables.h"
 
 namespace msc::image {
@@ -135,7 +136,7 @@ enum class TextRead { kStored, kDamaged, kNoMemory };
   size_t length;
   if (!in.Text(&text, &length)) return TextRead::kDamaged;
   if (length == 0 && emptyIsNone) return TextRead::kStored;
-  auto* copy = static_cast<char*>(std::malloc(length + 1));
+  auto* copy = static_cast<char*>(memory::Allocate(length + 1));
   if (copy == nullptr) return TextRead::kNoMemory;
   std::memcpy(copy, text, length + 1);
   StorePointer(slot, copy);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "api/qor_macro.h"
+#include "engine/memory_budget.h"
 #include "platform/console.h"
 #include "variables/image_cells.h"
 #include "variables/images.h"
@@ -175,7 +176,7 @@ int32_t RestoreRecord(QorMacro& m, image::Reader& in) noexcept {
     const uint8_t* elements;
     if (!in.Take(static_cast<size_t>(count * es), &elements)) return kImageFailed;
     const size_t blockSize = static_cast<size_t>(in.Position() - start);
-    auto* block = static_cast<uint8_t*>(std::malloc(blockSize));
+    auto* block = static_cast<uint8_t*>(memory::Allocate(blockSize));
     if (block == nullptr) return kErrOutOfMemory;
     std::memcpy(block, start, blockSize);
     if (tag == kTagStringArray) std::memset(block + 4 + 4 * dims, 0, static_cast<size_t>(count * 8));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "api/qor_macro.h"
+#include "engine/memory_budget.h"
 #include "macro_sc/host.h"
 #include "variables/host_value.h"
 #include "variables/image_cells.h"
@@ -173,7 +174,7 @@ ErrNo ReadVariant(image::Reader& in, uint8_t** out, uint8_t* tagOut = nullptr) n
     case kBlob: {
       uint32_t length;
       if (!in.Get(&length) || in.Left() < length) return kErrInternal;
-      auto* buffer = static_cast<uint8_t*>(std::malloc(5 + static_cast<size_t>(length)));
+      auto* buffer = static_cast<uint8_t*>(memory::Allocate(5 + static_cast<size_t>(length)));
       if (buffer == nullptr) return kErrOutOfMemory;
       buffer[0] = kBlob;
       std::memcpy(buffer + 1, &length, 4);
@@ -186,7 +187,7 @@ ErrNo ReadVariant(image::Reader& in, uint8_t** out, uint8_t* tagOut = nullptr) n
     default: return kErrInternal;
   }
   if (body == nullptr && !in.Take(size, &body)) return kErrInternal;
-  auto* buffer = static_cast<uint8_t*>(std::malloc(1 + size));
+  auto* buffer = static_cast<uint8_t*>(memory::Allocate(1 + size));
   if (buffer == nullptr) return kErrOutOfMemory;
   buffer[0] = tag;
   std::memcpy(buffer + 1, body, size);
@@ -209,7 +210,7 @@ ErrNo ReadArray(uint8_t tag, image::Reader& in, image::LooseCell& value) noexcep
     return kErrInternal;
   // Every text or variant element takes at least one byte.
   if ((tag == kTagStringArray || tag == kTagVariantArray) && in.Left() < count) return kErrInternal;
-  auto* block = static_cast<uint8_t*>(std::calloc(1, header + static_cast<size_t>(count * es)));
+  auto* block = static_cast<uint8_t*>(memory::AllocateZeroed(1, header + static_cast<size_t>(count * es)));
   if (block == nullptr) return kErrOutOfMemory;
   std::memcpy(block, &dims, 4);
   std::memcpy(block + 4, extents, 4 * static_cast<size_t>(dims));
