@@ -3,7 +3,7 @@
 
 MSC_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libinih-dev
               libreadline-dev libbenchmark-dev nlohmann-json3-dev libtomlplusplus-dev
-              libcli11-dev)
+              libcli11-dev pybind11-dev python3-dev python3-pytest)
 # Only the fuzz build (scripts/fuzz) needs clang and its fuzzer runtime.
 MSC_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 

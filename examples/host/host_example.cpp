@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "macro_sc/macro_sc.h"
-#include "simulator.h"
+#include "macro_sc/simulator.h"
 
 namespace {
 

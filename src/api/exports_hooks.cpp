@@ -1,5 +1,6 @@
 // The exports beyond the 28 that a host embedding the engine needs: its own
 // console output hook and the last error of an object.
+#include "api/config.h"
 #include "api/last_error.h"
 #include "api/qor_macro.h"
 #include "macro_sc/macro_sc.h"
@@ -15,3 +16,5 @@ int32_t _GetLastErrorQorMacro(QorMacro* macro, MscLastError* out) {
   msc::ReadLastError(*macro, *out);
   return 0;
 }
+
+uint32_t _GetCodePageQorMacro(void) { return msc::CodePage(); }
