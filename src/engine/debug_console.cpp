@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "api/qor_macro.h"
+#include "engine/debug_hooks.h"
 #include "engine/run.h"
 #include "platform/console.h"
 #include "platform/named_sync.h"
@@ -62,6 +63,13 @@ static_assert(std::size(kStepEffects) == 5 && kStepEffects[2].stepMode == 2 &&
 
 std::atomic<ConsoleLineReader> g_lineReader{nullptr};
 
+void ApplyStepResult(ExecFrame& f, uint32_t result) noexcept {
+  if (result < std::size(kStepEffects)) {
+    f.stepFlag = kStepEffects[result].stepFlag;
+    f.stepMode = kStepEffects[result].stepMode;
+  }
+}
+
 // Prompts and reads one line under the prompt mutex; false at end of input.
 bool PromptForLine(const ConsoleObjects& o, char* line) noexcept {
   if (o.prompt) o.prompt->Lock();
@@ -106,7 +114,13 @@ constexpr const char* kHelp[] = {
 
 void SetConsoleLineReader(ConsoleLineReader reader) noexcept { g_lineReader.store(reader); }
 
-ErrNo DebugConsole(ExecFrame& f) noexcept {
+ErrNo DebugConsole(ExecFrame& f, ErrNo error) noexcept {
+  // A debugger takes the prompt's place; standard input is not the user's
+  // then, so nothing typed ahead is flushed from it.
+  if (debug::Driver* driver = f.macro->debugDriver.load(std::memory_order_acquire); driver != nullptr) {
+    ApplyStepResult(f, driver->Stopped(f, error));
+    return kOk;
+  }
   ConsoleObjects& o = Objects();
 
   bool owner = false;
@@ -135,10 +149,7 @@ ErrNo DebugConsole(ExecFrame& f) noexcept {
     (void)DirectExecute(*f.macro, line.get(), &result);
   }
 
-  if (result < std::size(kStepEffects)) {
-    f.stepFlag = kStepEffects[result].stepFlag;
-    f.stepMode = kStepEffects[result].stepMode;
-  }
+  ApplyStepResult(f, result);
 
   platform::FlushTypedAhead(kTypedAheadMs);
 

@@ -12,7 +12,9 @@ inline constexpr size_t kConsoleLineSize = 65536;
 // Opens the console for the frame (or joins it when another entry has it
 // open), runs the prompt loop, and applies the step mode of the "Cont" that
 // ended it to the frame. Always 0. End of standard input counts as "Cont".
-[[nodiscard]] ErrNo DebugConsole(ExecFrame& f) noexcept;
+// error: the untrapped error that ends the run, 0 before a line; a
+// debugger's driver (debug_hooks.h), when installed, is told it.
+[[nodiscard]] ErrNo DebugConsole(ExecFrame& f, ErrNo error = kOk) noexcept;
 
 // Reads one typed line for the console: shows prompt, reads the line without
 // its end into line (capacity bytes, zero-terminated, cut to fit). False at

@@ -14,6 +14,7 @@
 #include "api/qor_macro.h"
 #include "engine/active_frames.h"
 #include "engine/debug_console.h"
+#include "engine/debug_hooks.h"
 #include "engine/evaluator.h"
 #include "engine/host_names.h"
 #include "engine/interrupt.h"
@@ -82,11 +83,23 @@ bool Tracing(const ExecFrame& f) noexcept {
   return f.stepFlag != 0 || (f.macro->reportMode & 15) == kTraceMode;
 }
 
+debug::Driver* Watcher(const ExecFrame& f) noexcept {
+  return f.macro->debugDriver.load(std::memory_order_relaxed);
+}
+
+// Whether the dispatcher may run decoded forms and follow lines by itself:
+// not while each line must be shown, stepped or watched by a debugger.
+bool Unwatched(const ExecFrame& f) noexcept {
+  return !Tracing(f) && f.stepMode == 0 && Watcher(f) == nullptr;
+}
+
 // Prints the current line with its number; direct statements (line 0) and
 // the empty record of a label run are not shown.
 void EchoLine(const ExecFrame& f) noexcept {
   if (f.line == nullptr || RecordLength(f.line) < kRecordOverhead) return;
   if (RecordLineNumber(f.line) == 0) return;
+  // A debugger shows where a stepped run stands itself.
+  if ((f.macro->reportMode & 15) != kTraceMode && Watcher(f) != nullptr) return;
   char* listing = ListingBuffer();
   if (listing == nullptr) return;
   uint32_t number = 0;
@@ -258,6 +271,14 @@ void NoteError(QorMacro& m, ErrNo e, uint32_t statement) noexcept {
 
 void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
 
+bool WatchBeforeLine(ExecFrame& f, RunHold& hold) noexcept {
+  debug::Driver* driver = Watcher(f);
+  if (driver == nullptr || !StepStopsAt(f.line)) return true;
+  hold.Release();
+  if (!driver->StopBefore(f)) return true;
+  return ConsoleBeforeLine(f);
+}
+
 bool StartsWithTaskBoundary(const uint8_t* line) noexcept {
   const uint8_t* p = RecordCode(line);
   while (*p >= 0x01 && *p <= code::MaxSpaceRun) ++p;
@@ -271,7 +292,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   Token t;
   // Forms run while nothing is traced or stepped. Only a general statement
   // (or a host thread, seen at the next line) turns tracing on.
-  bool quick = !Tracing(f) && f.stepMode == 0;
+  bool quick = Unwatched(f);
   // Following lines, forms that jump land past label lines or on a loop's
   // body line directly; in a task, only where that line is no task boundary.
   f.follows = follow;
@@ -279,7 +300,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   // as the run loop would, rather than going back to the run loop.
   const auto nextLine = [&f, &quick, follow]() noexcept {
     f.blockContext = 1;
-    quick = !Tracing(f) && f.stepMode == 0;
+    quick = Unwatched(f);
     if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0) return false;
@@ -369,7 +390,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
       if (!quick || !RunsUnderHold(k, t)) hold.Release();
       statement = 0;
       e = ExecuteStatement(f, k, t, &statement);
-      quick = !Tracing(f) && f.stepMode == 0;
+      quick = Unwatched(f);
     }
     if (e == kOk) continue;
     if (e == kSkipLine) {
@@ -396,10 +417,19 @@ ErrNo RunLoop(ExecFrame& f, uint8_t* base) noexcept {
       EchoLine(f);
       if (f.stepFlag != 0 && StepStopsAt(f.line) && !ConsoleBeforeLine(f)) return kOk;
     }
+    if (f.stepFlag == 0 && !WatchBeforeLine(f, hold)) return kOk;
 
     const ErrNo e = DispatchLine(f, base, hold, LineFollow::kFollowLines);
     if (e != kOk) {
       hold.Release();
+      // A debugger is shown the run as the error left it, calls included.
+      if (Watcher(f) != nullptr && e != kErrInterrupted) {
+        ReportError(e, m.reportMode, f);
+        (void)DebugConsole(f, e);
+        f.PopTo(base);
+        if (m.savedDepth > savedDepth) (void)RestoreSavedVariables(m, savedDepth);
+        return e;
+      }
       f.PopTo(base);
       if (m.savedDepth > savedDepth) (void)RestoreSavedVariables(m, savedDepth);
       ReportError(e, m.reportMode, f);

@@ -77,6 +77,11 @@ class RunHold {
 // The report mode in which every line run is printed.
 inline constexpr uint32_t kReportTrace = 2;
 
+// Asks the debugger watching the object, if any, whether to stop before the
+// current line, and stops there as single-stepping does. False when the
+// program was edited at the stop so that no line is left to run.
+[[nodiscard]] bool WatchBeforeLine(ExecFrame& f, RunHold& hold) noexcept;
+
 // Prints the current line with its number.
 void EchoCurrentLine(ExecFrame& f) noexcept;
 

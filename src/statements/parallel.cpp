@@ -16,6 +16,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/active_frames.h"
+#include "engine/debug_hooks.h"
 #include "engine/interrupt.h"
 #include "engine/report.h"
 #include "engine/run.h"
@@ -49,6 +50,19 @@ int32_t RunTask(void* argument) {
   RunScope run(f, RunScope::Epoch::kCopied);
   RunHold hold(m.lock);
   ActiveFrame active(f);
+  // A debugger lists the task as a thread of its own while it runs.
+  struct Watched {
+    ExecFrame& frame;
+    debug::Driver* driver;
+    explicit Watched(ExecFrame& f) noexcept : frame(f), driver(f.macro->debugDriver.load()) {
+      if (driver != nullptr) driver->TaskStarted(frame);
+    }
+    ~Watched() {
+      if (driver != nullptr) driver->TaskEnded(frame);
+    }
+    Watched(const Watched&) = delete;
+    Watched& operator=(const Watched&) = delete;
+  } watched(f);
   for (;;) {
     if ((m.reportMode & 15) == kTraceMode) {
       hold.Release();
@@ -64,6 +78,7 @@ int32_t RunTask(void* argument) {
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0 || StartsWithTaskBoundary(next)) return 0;
     JumpTo(f, next);
+    if (!WatchBeforeLine(f, hold)) return 0;
   }
 }
 
