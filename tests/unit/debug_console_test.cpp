@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
+#include <iterator>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -74,6 +76,31 @@ TEST_F(DebugConsoleTest, ContSetsTheStepStateOfTheStoppedFrame) {
     EXPECT_EQ(f.stepMode, c.mode) << c.input;
   }
   EXPECT_EQ(IntVar(m, "A&"), -999) << "input after Cont is left for the next reader";
+}
+
+// A tool's line reader (line editing) takes the place of standard input,
+// prompt included; "help" is answered by the console, not run.
+TEST_F(DebugConsoleTest, AnInstalledLineReaderReadsTheLines) {
+  static const char* const kTyped[] = {"help", "A& = 7", "Cont 1"};
+  static size_t next = 0;
+  static std::string prompts;
+  next = 0;
+  prompts.clear();
+  SetConsoleLineReader([](const char* prompt, char* line, size_t capacity) {
+    prompts += prompt;
+    if (next == std::size(kTyped)) return false;
+    std::snprintf(line, capacity, "%s", kTyped[next++]);
+    return true;
+  });
+  ExecFrame f(&m);
+  StdinFeed feed("A& = 1\n");  // never read
+  const std::string shown = test::Captured([&] { EXPECT_EQ(DebugConsole(f), kOk); });
+  SetConsoleLineReader(nullptr);
+  EXPECT_EQ(prompts, "Macro(SC)> Macro(SC)> Macro(SC)> ");
+  EXPECT_NE(shown.find("Cont 1"), std::string::npos) << "help lists the step forms: " << shown;
+  EXPECT_EQ(shown.find("Unrecognized"), std::string::npos) << shown;
+  EXPECT_EQ(IntVar(m, "A&"), 7);
+  EXPECT_EQ(f.stepMode, 3u);
 }
 
 TEST_F(DebugConsoleTest, StopStepsThroughLinesButNotComments) {
