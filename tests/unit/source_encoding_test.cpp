@@ -129,7 +129,7 @@ TEST_F(SourceEncoding, Cp1252AndAByteGluedToAWord) {
   EXPECT_EQ(ReadAll(Path("again.mcr")), "' \xE9\r\n");
 }
 
-TEST_F(SourceEncoding, SaveRefusesALineThatWouldLoadAsOtherCode) {
+TEST_F(SourceEncoding, SaveRefusesALineThatWouldNotLoadAgain) {
   test::MacroPtr m = test::NewMacro();
   std::string option = "10 Option Explicit", dim = "20 Dim N&";
   std::vector<uint8_t> code(kLineBufferSize);
@@ -149,7 +149,8 @@ TEST_F(SourceEncoding, SaveRefusesALineThatWouldLoadAsOtherCode) {
   const uint8_t glued[] = {1, 0x80, 0x36, 0x80, 0x36};
   ASSERT_EQ(StoreLine(*m, 30, glued, sizeof glued), 0);
   const std::string printed = test::Captured([&] { EXPECT_EQ(SaveProgramSource(*m, wide.c_str()), 74); });
-  EXPECT_EQ(printed, "Macro(SC) Save refused: line 30 would load as other code\nMacro(SC) 30 PrintPrint\n");
+  EXPECT_EQ(printed, "Macro(SC) Save refused: line 30 would not load again: Syntax error\n"
+                     "Macro(SC) 30 PrintPrint\n");
   EXPECT_EQ(ReadAll(path), "Option Explicit\r\nDim N&\r\n");
 }
 
