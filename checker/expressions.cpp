@@ -1,4 +1,5 @@
-// Expressions: parentheses that do not pair up within a statement, and under
+// Expressions: parentheses that do not pair up within a statement, operators
+// of other languages (+=, ==), and under
 // Option Explicit the variables that are read but never given a value, which
 // the compiler accepts once a Dim has declared them.
 #include <map>
@@ -26,6 +27,26 @@ void CheckParentheses(const ViewLine& line, Report& report) {
     if (!open.empty()) {
       report.Error(line.fileLine, open.front(), kErrSyntax, "unbalanced parentheses: this '(' is never closed");
       return;
+    }
+  }
+}
+
+// Operators other languages have and this one does not: "A& += 1" and
+// "If A& == 1" are syntax errors when the line runs.
+void CheckOperators(const ViewLine& line, Report& report) {
+  for (const Statement& s : line.statements) {
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+      if (!IsPunct(s[i + 1], '=') || s[i].punct == 0) continue;
+      const char op = static_cast<char>(s[i].punct);
+      if (op == '=') {
+        report.Error(line.fileLine, s[i].column, kErrSyntax, "== is written = (one equals sign compares)");
+        return;
+      }
+      if (op == '+' || op == '-' || op == '*' || op == '/' || op == '&') {
+        report.Error(line.fileLine, s[i].column, kErrSyntax,
+                     std::string(1, op) + "= is no operator: write NAME = NAME " + op + " value");
+        return;
+      }
     }
   }
 }
@@ -183,6 +204,7 @@ void CheckExpressions(const ProgramView& program, Report& report) {
   for (const ViewLine& line : program.lines) {
     if (!line.compiles) continue;
     CheckParentheses(line, report);
+    CheckOperators(line, report);
     for (const Statement& s : line.statements) use.Statement_(s, line.fileLine);
   }
   if (program.explicitVariables) use.Report_(report);

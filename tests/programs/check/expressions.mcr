@@ -8,3 +8,5 @@ Print Limit# + Counts&(1) + Total&&
 Input "How many"; Result&
 Print Result& + B&
 Name$ = "Größe" + (A&
+Result& += 1
+If Result& == 2 Then Print "two"
