@@ -66,17 +66,20 @@ void Canonical(InspectedLine& line, const std::string& source, const Sites& site
   auto listing = std::make_unique<char[]>(kLineBufferSize);
   std::string text;  // in the code page
   const uint8_t* const code = line.code.data();
+  size_t site = 0;  // sites come in code order
   for (size_t at = 0; code[at] != code::EndOfLine;) {
     const uint8_t* p = code + at;
     const size_t n = TokenLength(p);
     if (n == 0 || at + n >= line.code.size()) break;
+    while (site < sites.size() && sites[site].code < at) ++site;
     if (*p <= code::MaxSpaceRun) {
       // A run the source typed keeps its length; one the compiler put in keeps its own.
       size_t count = *p;
-      for (const auto& site : sites) {
-        if (site.code != at || site.source >= source.size() || source[site.source] != ' ') continue;
-        count = source.find_first_not_of(' ', site.source);
-        count = (count == std::string::npos ? source.size() : count) - site.source;
+      for (size_t i = site; i < sites.size() && sites[i].code == at; ++i) {
+        const size_t from = sites[i].source;
+        if (from >= source.size() || source[from] != ' ') continue;
+        const size_t end = source.find_first_not_of(' ', from);
+        count = (end == std::string::npos ? source.size() : end) - from;
       }
       text.append(count, ' ');
     } else {
