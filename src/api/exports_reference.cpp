@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "api/last_error.h"
 #include "api/qor_macro.h"
 #include "macro_sc/macro_sc.h"
 #include "variables/reference.h"
@@ -45,7 +46,8 @@ using namespace msc;
 int32_t _SetReferenceVariable(QorMacro* macro, const wchar_t* name, AnyType* value) {
   _QorMacro* m = Derived(macro);
   if (m == nullptr || value == nullptr) return kFailed;
-  return BindReference(*m, name, value->GetString()) ? 0 : kFailed;
+  ExportScope scope(*m);
+  return scope.Status(BindReference(*m, name, value->GetString()) ? 0 : kFailed);
 }
 
 int32_t _GetReferenceVariable(QorMacro* macro, const wchar_t* name, AnyType* value) {
@@ -63,7 +65,8 @@ int32_t _GetReferenceVariable(QorMacro* macro, const wchar_t* name, AnyType* val
 int32_t _RenumReferenceVariable(QorMacro* macro, ReferenceRenumbering* renumbering) {
   _QorMacro* m = Derived(macro);
   if (m == nullptr || renumbering == nullptr) return kFailed;
-  return RenumberReferences(*m, *renumbering) ? 0 : kFailed;
+  ExportScope scope(*m);
+  return scope.Status(RenumberReferences(*m, *renumbering) ? 0 : kFailed);
 }
 
 int32_t _GetReferenceVariableSize(QorMacro* macro) {
@@ -94,7 +97,8 @@ int32_t _SaveReferenceVariableM(QorMacro* macro, wchar_t* buffer) {
 int32_t _LoadReferenceVariableM(QorMacro* macro, const wchar_t* buffer) {
   _QorMacro* m = Derived(macro);
   if (m == nullptr || buffer == nullptr) return kFailed;
-  return LoadReferences(*m, buffer) ? 0 : kFailed;
+  ExportScope scope(*m);
+  return scope.Status(LoadReferences(*m, buffer) ? 0 : kFailed);
 }
 
 MacroWideText _GetReferenceVariableList2(QorMacro* macro) {
