@@ -87,8 +87,9 @@ bool IsLanding(const ViewLine& line, const std::set<uint32_t>& numbered) noexcep
   const Codes& k = Keywords();
   const auto& t = line.compiled.tokens;
   if (IsLabelDefinition(t.front()) || numbered.contains(line.fileLine)) return true;
+  static const uint16_t task = inspect::KeywordCode("Task");  // where a parallel task starts
   for (const uint16_t c : {k.elseKw, k.elseifKw, k.endIfKw, k.caseKw, k.endSelect, k.catchKw, k.endTry, k.nextKw,
-                           k.loopKw, k.endParallel})
+                           k.loopKw, k.endParallel, task})
     if (IsKeyword(t.front(), c)) return true;
   return false;
 }
