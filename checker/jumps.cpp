@@ -41,21 +41,35 @@ uint32_t FileLineOf(uint32_t number, const ProgramView& program) noexcept {
   return number / 10;
 }
 
+// List and Delete take ranges of line numbers, whose ends need not exist.
+bool TakesRange(const Statement& s) noexcept {
+  static const uint16_t list = inspect::KeywordCode("List"), del = inspect::KeywordCode("Delete");
+  for (const CodeToken& t : s) {
+    if (IsLabelDefinition(t)) continue;
+    return IsKeyword(t, list) || IsKeyword(t, del);
+  }
+  return false;
+}
+
 void CheckReferences(const ProgramView& program, const Labels& labels, Report& report) {
   for (const ViewLine& line : program.lines) {
-    for (const CodeToken& t : line.compiled.tokens) {
-      if (IsLabelReference(t) && !labels.lineStart.contains(t.text)) {
-        const auto sub = labels.elsewhere.find(t.text);
-        if (sub != labels.elsewhere.end())
-          report.Error(line.fileLine, t.column, kErrUndefinedLabel,
-                       std::string(t.text) + " is defined only after Sub on line " + std::to_string(sub->second) +
-                           ", where no jump finds it; a label must begin a line");
-        else
-          report.Error(line.fileLine, t.column, kErrUndefinedLabel, "no line begins with the label " + std::string(t.text));
+    for (const Statement& s : line.statements) {
+      if (TakesRange(s)) continue;
+      for (const CodeToken& t : s) {
+        if (IsLabelReference(t) && !labels.lineStart.contains(t.text)) {
+          const auto sub = labels.elsewhere.find(t.text);
+          if (sub != labels.elsewhere.end())
+            report.Error(line.fileLine, t.column, kErrUndefinedLabel,
+                         std::string(t.text) + " is defined only after Sub on line " + std::to_string(sub->second) +
+                             ", where no jump finds it; a label must begin a line");
+          else
+            report.Error(line.fileLine, t.column, kErrUndefinedLabel,
+                         "no line begins with the label " + std::string(t.text));
+        }
+        if (IsLineReference(t) && FileLineOf(t.lineRef, program) == 0)
+          report.Error(line.fileLine, t.column, kErrUndefinedLine,
+                       "no line " + std::to_string(t.lineRef) + " (the lines of a file are numbered 10, 20, 30 ...)");
       }
-      if (IsLineReference(t) && FileLineOf(t.lineRef, program) == 0)
-        report.Error(line.fileLine, t.column, kErrUndefinedLine,
-                     "no line " + std::to_string(t.lineRef) + " (the lines of a file are numbered 10, 20, 30 ...)");
     }
   }
 }
