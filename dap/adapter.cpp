@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "macro_sc/macro_sc.h"
+#include "sandbox_options.h"
 #include "simulator.h"
 
 namespace msc::dap {
@@ -151,6 +152,11 @@ bool Adapter::Launch(const Json& args, Json& body, std::string& why) {
     return false;
   }
   _SetOutputHookQorMacro(macro_, OnOutput, this);
+  // The tool's --sandbox, --allow-... and --max-memory bind the debugged program too.
+  if (!cli::ApplySandbox(*macro_)) {
+    why = "the sandbox could not be set up";
+    return false;
+  }
   if (const ErrNo e = debug::LoadWithoutInit(*macro_, Wide(program_).c_str()); e != kOk) {
     why = e == 5 ? "cannot open " + program_ : "the program does not compile (error " + std::to_string(e) + ")";
     return false;
