@@ -201,6 +201,28 @@ int32_t MacroObject::LoadStored(const std::string& image) noexcept {
 
 void MacroObject::Interrupt() noexcept { (void)_InterruptQorMacro(macro_); }
 
+bool MacroObject::SetPermissions(bool sandbox, const std::vector<std::string>& read,
+                                 const std::vector<std::string>& write, bool run, bool ffi,
+                                 uint64_t maxMemoryBytes) noexcept {
+  try {
+    const auto terminated = [](const std::vector<std::string>& folders) {
+      std::vector<const char*> list;
+      for (const std::string& folder : folders) list.push_back(folder.c_str());
+      list.push_back(nullptr);
+      return list;
+    };
+    const std::vector<const char*> readList = terminated(read), writeList = terminated(write);
+    uint32_t flags = 0;
+    if (sandbox) flags |= MSC_SANDBOX;
+    if (run) flags |= MSC_ALLOW_RUN;
+    if (ffi) flags |= MSC_ALLOW_FFI;
+    const MscPermissions permissions{flags, readList.data(), writeList.data(), maxMemoryBytes};
+    return _SetPermissionsQorMacro(macro_, &permissions) == 0;
+  } catch (...) {
+    return false;
+  }
+}
+
 Failure MacroObject::LastFailure() noexcept {
   MscLastError e{};
   (void)_GetLastErrorQorMacro(macro_, &e);

@@ -53,6 +53,10 @@ class MacroObject {
   int32_t SaveStored(std::string& image) noexcept;
   int32_t LoadStored(const std::string& image) noexcept;
   void Interrupt() noexcept;
+  // What the object's programs may reach and hold (_SetPermissionsQorMacro);
+  // false when a folder cannot be opened.
+  bool SetPermissions(bool sandbox, const std::vector<std::string>& read, const std::vector<std::string>& write,
+                      bool run, bool ffi, uint64_t maxMemoryBytes) noexcept;
   void Close() noexcept;
   bool Closed() const noexcept { return macro_ == nullptr; }
 

@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <memory>
 
 #include "macro_object.h"
 
@@ -138,13 +139,30 @@ PYBIND11_MODULE(macro_sc, module) {
   module.attr("__version__") = MSC_VERSION;
 
   py::class_<MacroObject>(module, "Macro")
-      .def(py::init<const std::optional<std::string>&, const std::optional<std::string>&,
-                    const std::optional<std::string>&>(),
+      .def(py::init([](const std::optional<std::string>& scenario, const std::optional<std::string>& scenarioText,
+                       const std::optional<std::string>& config, bool sandbox,
+                       const std::vector<std::string>& allowRead, const std::vector<std::string>& allowWrite,
+                       bool allowRun, bool allowFfi, double maxMemory) {
+             if ((allowRun || allowFfi || !allowRead.empty() || !allowWrite.empty()) && !sandbox)
+               throw py::value_error("allow_read, allow_write, allow_run and allow_ffi widen sandbox=True");
+             if (!(maxMemory >= 0) || maxMemory > 1e12) throw py::value_error("max_memory is megabytes, 0 or more");
+             auto m = std::make_unique<MacroObject>(scenario, scenarioText, config);
+             if ((sandbox || maxMemory > 0) &&
+                 !m->SetPermissions(sandbox, allowRead, allowWrite, allowRun, allowFfi,
+                                    static_cast<uint64_t>(maxMemory * 1024 * 1024)))
+               throw py::value_error("allow_read and allow_write take folders that exist");
+             return m;
+           }),
            py::kw_only(), py::arg("scenario") = py::none(), py::arg("scenario_text") = py::none(),
-           py::arg("config") = py::none(),
+           py::arg("config") = py::none(), py::arg("sandbox") = false,
+           py::arg("allow_read") = std::vector<std::string>(), py::arg("allow_write") = std::vector<std::string>(),
+           py::arg("allow_run") = false, py::arg("allow_ffi") = false, py::arg("max_memory") = 0.0,
            "A macro object. The simulated controller (one per process) starts from the scenario "
            "file, the scenario text, or with neither as a fresh controller; config is the "
-           "directory of QOR-Option.ini and the controller's data files.")
+           "directory of QOR-Option.ini and the controller's data files. sandbox=True limits "
+           "the object's programs to the folders of allow_read and allow_write (lists), Shell "
+           "to allow_run and SetUserSubroutine and Call to allow_ffi, as macro-sc --sandbox "
+           "does; max_memory (megabytes, 0: none) bounds what its programs hold.")
       .def("load", [](MacroObject& m, const std::string& path) {
             if (!std::filesystem::is_regular_file(path)) {
               PyErr_SetString(PyExc_FileNotFoundError, path.c_str());
