@@ -15,3 +15,7 @@
   ' returns on its own: the host's watchdog stops it.
   Do : WAITS& = WAITS& + 1 : Loop While PARTS&& < 100
   Return
+*AVERAGE
+  ' Parts per poll; fails after no polls, and the host reads why.
+  AVERAGE# = PARTS&& / WAITS&
+  Return

@@ -2,8 +2,9 @@
 //
 // It creates a macro object, loads a program, binds a reference variable to
 // controller data, sets and reads variables by name, saves the stored
-// variables to a file and loads them into a second macro object, and stops
-// a routine that runs too long from a watchdog thread. The
+// variables to a file and loads them into a second macro object, stops
+// a routine that runs too long from a watchdog thread, and shows the
+// object's console output and last error its own way. The
 // controller here is the simulated one; a real host passes its own host
 // interface to _CreateQorMacro and supplies the host library functions.
 //
@@ -53,6 +54,13 @@ int32_t GosubWithWatchdog(QorMacro* macro, const wchar_t* label, std::chrono::mi
   returned.notify_one();
   watchdog.join();
   return result;
+}
+
+// The host's own console: the object's output arrives here rather than on
+// standard output. A report comes as one line; what a program prints comes
+// in the pieces it was written in (a Print's items, then its line end).
+void ShowConsole(void*, const char* text, int32_t isReport) {
+  std::printf("%s%s", isReport != 0 ? "  [engine] " : "", text);
 }
 
 int Fail(const char* what) {
@@ -128,6 +136,16 @@ int main(int argc, char** argv) {
               GosubWithWatchdog(second, L"*WAITPART", std::chrono::milliseconds(200)));
   std::fflush(stdout);
   std::printf("a statement after it: %d\n", _DirectExecute(second, L"Print \"  polled \"; WAITS& > 0"));
+
+  // 8. The host takes the console output itself, and after a failing call
+  //    reads why it failed and where, in the program and in its file.
+  (void)_SetOutputHookQorMacro(second, ShowConsole, nullptr);
+  (void)_DirectExecute(second, L"WAITS& = 0 : Print \"  no polls\"");
+  std::printf("*AVERAGE: %d\n", _Gosub(second, L"*AVERAGE"));
+  MscLastError error{};
+  (void)_GetLastErrorQorMacro(second, &error);
+  std::printf("  last error %d \"%s\" in line %u, line %u of %s\n", error.number, error.message, error.line,
+              error.fileLine, program.c_str());
   _DeleteQorMacro(second);
   return 0;
 }
