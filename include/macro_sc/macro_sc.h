@@ -41,7 +41,9 @@ MSC_EXPORT int32_t _InterruptQorMacro(QorMacro* macro);
 // in order), so it may call any export of any object, this one included,
 // and _InterruptQorMacro. It may be called from several threads at once
 // (ParallelExecute tasks) and must not throw. hook NULL: back to standard
-// output. 0, or -1 for a null object.
+// output. A call of the old hook already under way on another thread may
+// still be finishing when this returns, so keep its context alive until
+// the object's runs have ended. 0, or -1 for a null object.
 typedef void (*MscOutputHook)(void* context, const char* text, int32_t isReport);
 MSC_EXPORT int32_t _SetOutputHookQorMacro(QorMacro* macro, MscOutputHook hook, void* context);
 // Beyond the 28 exports: the process's conversion code page (a Windows code
