@@ -192,6 +192,8 @@ int Sandbox::Open(const Place& place, int flags, mode_t mode, bool report) const
     // An old kernel, or a seccomp filter that knows no openat2.
     fd = place.below.empty() ? openat(place.root, ".", flags | O_CLOEXEC, mode)
                              : WalkOpen(place.root, place.below, flags, mode);
+    // The walk refuses every link, whether or not it would stay inside.
+    if (fd < 0 && errno == ELOOP) errno = EXDEV;
   }
   if (fd < 0 && errno == EXDEV && report) {
     try {
