@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Neuter(text.data(), text.size(), kInitWords);  // so that the load only compiles
   std::FILE* file = std::fopen(source.c_str(), "wb");
   Check(file != nullptr, "the scratch file opens");
-  std::fwrite(text.data(), 1, text.size(), file);
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
 
   MacroPtr m = NewMacro();
