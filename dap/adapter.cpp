@@ -78,7 +78,7 @@ bool Adapter::Handle(const Json& message) {
     body = {{"breakpoints", Json::array()}};
   } else if (command == "configurationDone") {
     configured_ = true;
-    if (launched_) StartRun();
+    startPending_ = launched_;
   } else if (command == "threads") {
     ok = Threads(body);
   } else if (command == "stackTrace") {
@@ -108,18 +108,21 @@ bool Adapter::Handle(const Json& message) {
     }
     pausePending_ = running_;
   } else if (command == "disconnect") {
-    EndSession();
-    more = false;
+    more = false;  // the session ends once the answer is out
   } else {
     ok = false;
     why = "unknown command '" + command + "'";
   }
   if (!ok) {
+    startPending_ = false;
+    resumeThread_ = 0;
     Refuse(seq, command, why);
     return more;
   }
   out_.Send({{"type", "response"}, {"request_seq", seq}, {"success", true}, {"command", command}, {"body", body}});
   if (initialized) Event("initialized", Json::object());
+  Proceed();
+  if (!more) EndSession();
   return more;
 }
 
@@ -129,6 +132,17 @@ bool Adapter::Launch(const Json& args, Json& body, std::string& why) {
     why = "already launched";
     return false;
   }
+  // A launch that fails leaves no object behind, so the editor may launch again.
+  struct Undo {
+    Adapter& adapter;
+    bool keep = false;
+    ~Undo() {
+      if (keep || adapter.macro_ == nullptr) return;
+      _SetOutputHookQorMacro(adapter.macro_, nullptr, nullptr);
+      _DeleteQorMacro(adapter.macro_);
+      adapter.macro_ = nullptr;
+    }
+  } undo{*this};
   program_ = TextArg(args, "program");
   if (program_.empty()) {
     why = "launch needs a program";
@@ -167,6 +181,7 @@ bool Adapter::Launch(const Json& args, Json& body, std::string& why) {
     why = "no label " + (label_.empty() ? std::string("in the program") : label_);
     return false;
   }
+  undo.keep = true;
   debug::InstallDriver(*macro_, this);
   launched_ = true;
   // Breakpoints set before the program was there are placed now.
@@ -176,7 +191,7 @@ bool Adapter::Launch(const Json& args, Json& body, std::string& why) {
     for (const Breakpoint& b : breakpoints_) changed.push_back(VerifiedBreakpoint(b));
   }
   for (Json& b : changed) Event("breakpoint", {{"reason", "changed"}, {"breakpoint", std::move(b)}});
-  if (configured_) StartRun();
+  startPending_ = configured_;
   return true;
 }
 
@@ -279,6 +294,16 @@ bool Adapter::StopBefore(const ExecFrame& f) noexcept {
   // Expressions the editor evaluates run on the protocol thread, which
   // must never wait for itself.
   if (std::this_thread::get_id() == protocolThread_) return false;
+  // A run that a host call starts begins on the label line itself, which
+  // holds no statement to stop before. The program is looked at outside
+  // mutex_, which a task start takes under the object lock.
+  bool pending;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    pending = entryPending_ || pausePending_;
+  }
+  const uint32_t line = debug::LineOf(f);
+  if (pending && debug::CodeLineFrom(*macro_, line) != line) return false;
   std::lock_guard<std::mutex> hold(mutex_);
   if (ending_) return false;
   const int id = ThreadOf(f);
@@ -378,10 +403,27 @@ bool Adapter::Resume(const Json& args, uint32_t result, std::string& why) {
       why = "thread " + std::to_string(id) + " is not stopped";
       return false;
     }
-    it->second.resume = result;
   }
-  resumed_.notify_all();
+  resumeThread_ = id;
+  resumeWith_ = result;
   return true;
+}
+
+// The run starts or goes on only once its request is answered, so that the
+// editor never hears of a stop before the answer to what caused it.
+void Adapter::Proceed() {
+  if (startPending_) {
+    startPending_ = false;
+    StartRun();
+  }
+  if (resumeThread_ == 0) return;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    const auto it = threads_.find(resumeThread_);
+    if (it != threads_.end()) it->second.resume = resumeWith_;
+  }
+  resumeThread_ = 0;
+  resumed_.notify_all();
 }
 
 bool Adapter::StackTrace(const Json& args, Json& body, std::string& why) {

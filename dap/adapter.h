@@ -68,6 +68,7 @@ class Adapter final : public debug::Driver {
   bool Threads(Json& body);
 
   void StartRun();
+  void Proceed();
   void EndSession();
   Json VerifiedBreakpoint(const Breakpoint& b);
   int ThreadOf(const ExecFrame& f) const;  // under mutex_
@@ -79,6 +80,10 @@ class Adapter final : public debug::Driver {
   std::string program_, label_;
   bool stopOnEntry_ = false, launched_ = false, configured_ = false;
   std::thread runner_;
+  // What the request being answered sets going once its response is out.
+  bool startPending_ = false;
+  int resumeThread_ = 0;
+  uint32_t resumeWith_ = 0;
 
   std::mutex mutex_;  // guards everything below, which run threads share
   std::condition_variable resumed_;
