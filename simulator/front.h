@@ -30,6 +30,16 @@ struct Fault {
 // Replaces the faults (a scenario's).
 void SetFaults(std::vector<Fault> faults);
 
+// A call answered only after milliseconds: of the operation named, or of
+// every operation when call is empty. The first delay that matches counts.
+struct Delay {
+  std::string call;
+  uint32_t milliseconds = 0;
+};
+
+// Replaces the delays (a scenario's).
+void SetDelays(std::vector<Delay> delays);
+
 // Whether name is a call the trace knows, and whether it is a channel's.
 bool IsCallName(std::string_view name);
 bool IsChannelCall(std::string_view name);

@@ -184,7 +184,7 @@ class ScenarioReader {
 
   void Read(const toml::table& root) {
     OnlyKeys(root, {"controller", "image", "strings", "system", "global", "item", "group", "scene",
-                    "channel", "fault"},
+                    "channel", "fault", "delay"},
              "the scenario");
     With(root, "controller", [&](const toml::node& n) { ReadController(Table(n, "[controller]")); });
     With(root, "image", [&](const toml::node& n) { ReadImage(Table(n, "[image]")); });
@@ -209,11 +209,13 @@ class ScenarioReader {
       for (const toml::table* t : Tables(root, "channel")) ReadChannel(*t);
     }
     for (const toml::table* t : Tables(root, "fault")) ReadFault(*t);
+    for (const toml::table* t : Tables(root, "delay")) ReadDelay(*t);
     if (c_.group >= c_.groupCount || c_.scene >= c_.sceneCount)
       Fail(*root.get("controller"), "the current scene group or scene lies beyond the counts");
   }
 
   std::vector<Fault> faults;
+  std::vector<Delay> delays;
   std::optional<std::wstring> language;
   std::vector<std::pair<int, int>> systemInfo;
 
@@ -389,6 +391,19 @@ class ScenarioReader {
     faults.push_back(std::move(f));
   }
 
+  void ReadDelay(const toml::table& t) {
+    OnlyKeys(t, {"op", "ms"}, "[[delay]]");
+    Delay d;
+    With(t, "op", [&](const toml::node& n) {
+      d.call = ToUtf8(Text(n, "op"));
+      if (!IsCallName(d.call)) Fail(n, "no operation is named " + Quoted(d.call));
+    });
+    const toml::node* ms = t.get("ms");
+    if (ms == nullptr) Fail(t, "a [[delay]] needs ms");
+    d.milliseconds = static_cast<uint32_t>(Integer(*ms, "ms", 0, 60000));
+    delays.push_back(std::move(d));
+  }
+
   Controller& c_;
 };
 
@@ -416,6 +431,7 @@ bool LoadScenarioText(const std::string& text, const std::string& name, std::str
   }
   ReplaceController(std::move(fresh));
   SetFaults(std::move(reader.faults));
+  SetDelays(std::move(reader.delays));
   if (reader.language) SetLanguage(*reader.language);
   for (const auto& [item, value] : reader.systemInfo) SetSystemInfo(item, value);
   return true;
@@ -435,6 +451,7 @@ ScenarioResult LoadScenario(const std::string& path, std::string* message) {
 void ResetController() {
   ReplaceController(DefaultController());
   SetFaults({});
+  SetDelays({});
 }
 
 }  // namespace msc::sim

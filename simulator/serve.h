@@ -51,6 +51,8 @@ Json P(const T* place) {
 // (faults.cpp): the JSON of a call is built only when one of them needs it.
 extern std::atomic<bool> g_tracing;
 extern std::atomic<bool> g_faulted;
+// Set while delays are set (delays.cpp).
+extern std::atomic<bool> g_delayed;
 
 // Writes one call's line to the trace, if one runs.
 void Record(const CallInfo& info, const std::string* channel, Json args, Json result, Json out,
@@ -60,6 +62,9 @@ void Record(const CallInfo& info, const std::string* channel, Json args, Json re
 // that fires.
 std::optional<int32_t> TakeFault(std::string_view name, const std::string* channel,
                                  const Json& args);
+
+// Sleeps for the delay the scenario gives calls of this name, if any.
+void Wait(std::string_view name);
 
 // --- Serving one call ------------------------------------------------------
 
@@ -75,6 +80,7 @@ auto Serve(const std::string* channel, Args&& args, Call&& call, Outs&& outs) ->
   Json in;
   if (tracing || faulty) in = args();
   const std::optional<int32_t> fault = faulty ? TakeFault(info.name, channel, in) : std::nullopt;
+  if (g_delayed.load(std::memory_order_acquire)) Wait(info.name);
   R result{};
   if (fault) {
     result = static_cast<R>(*fault);

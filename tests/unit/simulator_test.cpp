@@ -532,6 +532,8 @@ TEST_F(SimController, MalformedScenariosSayWhereAndChangeNothing) {
       {"[[fault]]\nop = \"Mesure\"", "bad.toml:2:6: no operation is named 'Mesure'"},
       {"[[fault]]\nop = \"Measure\"\nchannel = \"A\"", "'Measure' is no operation of a channel"},
       {"[[fault]]\nop = \"Measure\"\nat = 0", "at must lie in 1 to"},
+      {"[[delay]]\nop = \"Mesure\"\nms = 5", "bad.toml:2:6: no operation is named 'Mesure'"},
+      {"[[delay]]\nop = \"Measure\"", "a [[delay]] needs ms"},
       {"scene = 1", "bad.toml:1:9: 'scene' must be an array of tables ([[scene]])"},
       {"[[item]]\nident = \"A\"\n[[item]]\nident = \"A\"", "item 'A' is listed twice"},
   };
