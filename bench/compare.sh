@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of compare/ on macro-sc and, side by side, the same
-# programs on Lua 5.4, Brandy (BBC BASIC) and yabasic, and prints the cost of
-# one iteration in nanoseconds and the ratios.
+# programs on Lua 5.4, LuaJIT's interpreter (luajit -joff), Brandy (BBC BASIC)
+# and yabasic, and prints the cost of one iteration in nanoseconds and the
+# ratios. The Lua programs run unchanged on LuaJIT.
 #
 #   bench/compare.sh [PATH/TO/macro-sc]
 #
@@ -28,7 +29,7 @@ else
 fi
 
 missing=()
-for p in lua5.4 brandy yabasic; do command -v "$p" >/dev/null || missing+=("$p"); done
+for p in lua5.4 luajit brandy yabasic; do command -v "$p" >/dev/null || missing+=("$p"); done
 if [[ ${#missing[@]} -gt 0 ]]; then
   sudo=(); [[ $(id -u) -eq 0 ]] || sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" >/dev/null
@@ -56,6 +57,7 @@ run_one() {
   case $1 in
     mcr) "$tool" run "$2" '*MAIN' ;;
     lua) lua5.4 "$2" ;;
+    jit) luajit -joff "$2" ;;
     bbc) brandy -quit "$2" ;;
     yab) yabasic "$2" ;;
   esac
@@ -77,30 +79,39 @@ best_ns() {
 # Nanoseconds of one iteration, in tenths.
 per_iteration() {
   local name=$1 lang=$2 n=$3 small large
-  small=$(best_ns "$lang" "$(instantiate "$name" "$lang" "$n")")
-  large=$(best_ns "$lang" "$(instantiate "$name" "$lang" $((3 * n)))")
+  local src=$lang
+  [[ $lang == jit ]] && src=lua
+  small=$(best_ns "$lang" "$(instantiate "$name" "$src" "$n")")
+  large=$(best_ns "$lang" "$(instantiate "$name" "$src" $((3 * n)))")
   local net=$((large > small ? large - small : 0))
   echo $((net * 10 / (2 * n)))
 }
 
 tenths() { printf '%d.%d' $(($1 / 10)) $(($1 % 10)); }
 
-printf '%-10s %10s %10s %10s %10s %12s %10s\n' benchmark macro-sc lua5.4 brandy yabasic 'vs BASICs' 'vs Lua'
-log_sum=0
+printf '%-10s %9s %9s %9s %9s %9s %8s %8s %8s\n' benchmark macro-sc lua5.4 'jit -joff' brandy yabasic \
+  'vs Lua' 'vs JIT' 'vs BASIC'
+log_lua=0
+log_jit=0
 count=0
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+add_log() { awk -v s="$1" -v r="$2" 'BEGIN { print s + ((r > 0) ? log(r) : 0) }'; }
 for file in "$here"/compare/*.mcr; do
   name=$(basename "$file" .mcr)
   n=${base[$name]:-$default_n}
   declare -A t=()
-  for lang in mcr lua bbc yab; do t[$lang]=$(per_iteration "$name" "$lang" "$n"); done
+  for lang in mcr lua jit bbc yab; do t[$lang]=$(per_iteration "$name" "$lang" "$n"); done
   basics=$((t[bbc] < t[yab] ? t[bbc] : t[yab]))
   # Ratios: how many times slower macro-sc is (below 1: faster).
-  vs_basic=$(awk -v a="${t[mcr]}" -v b="$basics" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-  vs_lua=$(awk -v a="${t[mcr]}" -v b="${t[lua]}" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }')
-  log_sum=$(awk -v s="$log_sum" -v r="$vs_lua" 'BEGIN { print s + ((r > 0) ? log(r) : 0) }')
+  vs_lua=$(ratio "${t[mcr]}" "${t[lua]}")
+  vs_jit=$(ratio "${t[mcr]}" "${t[jit]}")
+  vs_basic=$(ratio "${t[mcr]}" "$basics")
+  log_lua=$(add_log "$log_lua" "$vs_lua")
+  log_jit=$(add_log "$log_jit" "$vs_jit")
   count=$((count + 1))
-  printf '%-10s %10s %10s %10s %10s %12s %10s\n' "$name" "$(tenths "${t[mcr]}")" "$(tenths "${t[lua]}")" \
-    "$(tenths "${t[bbc]}")" "$(tenths "${t[yab]}")" "${vs_basic}x" "${vs_lua}x"
+  printf '%-10s %9s %9s %9s %9s %9s %8s %8s %8s\n' "$name" "$(tenths "${t[mcr]}")" "$(tenths "${t[lua]}")" \
+    "$(tenths "${t[jit]}")" "$(tenths "${t[bbc]}")" "$(tenths "${t[yab]}")" "${vs_lua}x" "${vs_jit}x" "${vs_basic}x"
   unset t
 done
-awk -v s="$log_sum" -v n="$count" 'BEGIN { printf "geometric mean of the ratios to Lua: %.1fx\n", exp(s / n) }'
+awk -v l="$log_lua" -v j="$log_jit" -v n="$count" \
+  'BEGIN { printf "geometric mean of the ratios: %.2fx Lua 5.4, %.2fx luajit -joff\n", exp(l / n), exp(j / n) }'

@@ -59,4 +59,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Shared-library dependencies are found by dpkg-shlibdeps; the Python module
+# links no libpython, so its interpreter is named here.
+if(MSC_PYTHON_DEB_DEPENDS)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${MSC_PYTHON_DEB_DEPENDS}")
+endif()
 include(CPack)
