@@ -50,6 +50,14 @@ class Writer {
     if (n > 0) Put(buf, static_cast<size_t>(n));
   }
 
+  // Before a number: a point written just before would read back as the
+  // number's own decimal point ("." then 0.8 as ".0.8"), so a space parts
+  // them. The listing then differs from the code by that space, and lists
+  // as itself once compiled again.
+  void PartFromPoint() noexcept {
+    if (length_ > 0 && out_[length_ - 1] == '.') Put(' ');
+  }
+
   bool Full() const noexcept { return capacity_ == 0 || length_ + 1 >= capacity_; }
   size_t Length() const noexcept { return length_; }
 
@@ -58,6 +66,11 @@ class Writer {
   size_t capacity_;
   size_t length_ = 0;
 };
+
+bool IsNumberCode(uint8_t b) noexcept {
+  return b == code::Byte || (b >= code::SmallFirst && b <= code::SmallLast) || b == code::Short ||
+         b == code::LineRef || b == code::Double;
+}
 
 const char* TextAt(const uint8_t* p) noexcept { return reinterpret_cast<const char*>(p); }
 
@@ -88,14 +101,19 @@ size_t ListLine(const uint8_t* record, char* out, size_t capacity,
     if (b <= code::MaxSpaceRun) {
       for (uint8_t i = 0; i < b; ++i) w.Put(' ');
     } else if (b == code::Byte) {
+      w.PartFromPoint();
       w.PutInt(p[1]);
     } else if (b >= code::SmallFirst && b <= code::SmallLast) {
+      w.PartFromPoint();
       w.PutInt(b - code::SmallFirst);
     } else if (b == code::Short) {
+      w.PartFromPoint();
       w.PutInt(LoadI16(p + 1));
     } else if (b == code::LineRef) {
+      w.PartFromPoint();
       w.PutInt(LoadU16(p + 1));
     } else if (b == code::Double) {
+      w.PartFromPoint();
       w.PutDouble(LoadF64(p + 1));
     } else if (b == code::String) {
       PutStringLiteral(w, TextAt(p + 1));
@@ -127,6 +145,9 @@ size_t ListLine(const uint8_t* record, char* out, size_t capacity,
     }
     // Any other byte writes nothing.
     const size_t n = TokenLength(p);
+    // A point right after a number would read back as part of it ("0" then
+    // "." as "0."), so a space parts them too.
+    if (n != 0 && p[n] == '.' && IsNumberCode(b)) w.Put(' ');
     p += n == 0 ? 1 : n;
   }
   return w.Length();
