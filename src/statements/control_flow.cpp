@@ -976,6 +976,21 @@ ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* p
   return kOk;
 }
 
+ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line, const uint8_t* pos,
+                    const uint8_t* tokenStart) noexcept {
+  uint8_t* e = f.Push(tok::Select, kSelectSize);
+  if (e == nullptr) return kErrInternal;
+  StoreU32(e + kSelectKind, kSelectNumber);
+  StoreF64(e + kSelectValue, selector);
+  StoreU32(e + kSelectMatched, matched ? 1 : 0);
+  StoreU32(e + kSelectActive, matched ? 1 : 0);
+  f.line = line;
+  f.pos = pos;
+  f.tokenStart = tokenStart;
+  if (matched) TraceEcho(f);
+  return kOk;
+}
+
 ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept {
   uint8_t* e = f.TopEntry(tok::Select);
   if (e == nullptr) return kQuickFallback;

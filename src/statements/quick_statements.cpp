@@ -6,6 +6,8 @@
 // which hold until the next edit of the program drops the forms.
 #include "statements/quick_statements.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -485,16 +487,102 @@ ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
   return QuickFor(f, q.cell, start, q.after, q.loop);
 }
 
+// Marks a Select whose Cases are not all constants: they run one by one.
+const QuickCaseTable kCasesOneByOne{};
+
+// Longer chains of Cases are passed one by one.
+constexpr uint32_t kMostTabledCases = 64;
+
+// Gives the table its index when its values allow one.
+void IndexCases(QuickCaseTable& t, QuickTable& arena) noexcept {
+  const uint32_t values = t.count - (t.endsInElse ? 1 : 0);
+  if (values == 0) return;
+  double least = t.entries[0].value, most = least;
+  for (uint32_t i = 0; i < values; ++i) {
+    const double v = t.entries[i].value;
+    if (!(v == std::floor(v)) || v < -2147483648.0 || v > 2147483647.0) return;  // NaN too
+    least = std::min(least, v);
+    most = std::max(most, v);
+  }
+  if (most - least >= QuickCaseTable::kIndexSpan) return;
+  auto* index = static_cast<uint8_t*>(arena.Allocate(QuickCaseTable::kIndexSpan));
+  if (index == nullptr) return;
+  std::fill(index, index + QuickCaseTable::kIndexSpan, uint8_t{0});
+  t.least = static_cast<int32_t>(least);
+  // The first Case of a value wins, as the Cases are tried in order.
+  for (uint32_t i = values; i-- > 0;)
+    index[static_cast<int32_t>(t.entries[i].value) - t.least] = static_cast<uint8_t>(i + 1);
+  t.index = index;
+}
+
+// Follows the chain of a Select's Cases as its non-matching Cases would go,
+// from the first to the End Select (or a Case Else, which ends the search).
+const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept {
+  QuickCaseTable::Entry found[kMostTabledCases];
+  uint32_t count = 0;
+  ExecFrame scratch(f.macro);
+  uint8_t* line = select.kase.nextLine;
+  const uint8_t* pos = select.kase.nextPos;
+  for (;;) {
+    scratch.line = line;
+    const QuickStmt* c = QuickStatementAt(scratch, pos);
+    if (c == nullptr) return &kCasesOneByOne;
+    if (c->form == Form::EndSelect) break;
+    if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
+    found[count++] = {c->kase.value, c->kase.isElse, line, c->after, c->afterStart};
+    if (c->kase.isElse) break;
+    line = c->kase.nextLine;
+    pos = c->kase.nextPos;
+  }
+  auto* table = static_cast<QuickCaseTable*>(f.macro->program.quick.Allocate(sizeof(QuickCaseTable)));
+  auto* entries = static_cast<QuickCaseTable::Entry*>(
+      f.macro->program.quick.Allocate(sizeof(QuickCaseTable::Entry) * (count == 0 ? 1 : count)));
+  if (table == nullptr || entries == nullptr) return &kCasesOneByOne;
+  std::copy(found, found + count, entries);
+  *table = {};
+  table->entries = entries;
+  table->count = count;
+  table->endLine = line;
+  table->endPos = pos;
+  table->endsInElse = count != 0 && found[count - 1].isElse;
+  IndexCases(*table, f.macro->program.quick);
+  return table;
+}
+
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  return QuickSelect(f, v.d, q.kase.nextLine, q.kase.nextPos);
+  if (q.cases == nullptr) q.cases = FindCases(q, f);
+  const QuickCaseTable& t = *q.cases;
+  if (&t == &kCasesOneByOne) return QuickSelect(f, v.d, q.kase.nextLine, q.kase.nextPos);
+  if (t.index != nullptr && v.isInt) {
+    // Within 32 bits both, so the difference cannot overflow 64.
+    const int64_t at = int64_t{v.Int()} - t.least;
+    const uint32_t n = at >= 0 && at < QuickCaseTable::kIndexSpan ? t.index[at] : 0;
+    const QuickCaseTable::Entry* c = n != 0 ? &t.entries[n - 1] : t.endsInElse ? &t.entries[t.count - 1] : nullptr;
+    if (c == nullptr) return QuickSelectTo(f, v.d, false, t.endLine, t.endPos, t.endPos);
+    return QuickSelectTo(f, v.d, true, c->line, c->after, c->afterStart);
+  }
+  for (uint32_t i = 0; i < t.count; ++i) {
+    const QuickCaseTable::Entry& c = t.entries[i];
+    if (c.isElse || c.value == v.d)  // NaN matches nothing
+      return QuickSelectTo(f, v.d, true, c.line, c.after, c.afterStart);
+  }
+  return QuickSelectTo(f, v.d, false, t.endLine, t.endPos, t.endPos);
 }
 
 ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
   f.pos = q.after;
   f.tokenStart = q.afterStart;
-  return QuickCaseRun(f, q.kase);
+  if (const ErrNo e = QuickCaseRun(f, q.kase); e != kOk || f.pos != q.kase.endPos) return e;
+  // On the End Select (this Case ended the one that ran, or no Case follows
+  // it): the End Select runs at once, as it would next.
+  if (q.closer == nullptr) {
+    const QuickStmt* c = QuickStatementAt(f, f.pos);
+    q.closer = c != nullptr && c->form == Form::EndSelect ? c : &q;
+  }
+  if (q.closer == &q) return kOk;
+  return q.closer->run(*q.closer, f);
 }
 
 // A statement whose form is only its word: its own handler runs, with the

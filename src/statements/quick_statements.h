@@ -101,6 +101,31 @@ struct QuickCase {
   const uint8_t* endPos;
 };
 
+// A Select's Cases in order, when each is a number constant or Case Else:
+// the Select goes to the one that matches directly, leaving the run where
+// passing the Cases before it one by one would.
+struct QuickCaseTable {
+  struct Entry {
+    double value;
+    bool isElse;
+    uint8_t* line;             // the Case's line
+    const uint8_t* after;      // after its constant (or Else) and its token start
+    const uint8_t* afterStart;
+  };
+  const Entry* entries;  // count of them, in the form arena
+  uint32_t count;
+  // When every value is a whole number within kIndexSpan of the least, the
+  // entry of an integer selector is found by index: index[selector - least]
+  // is the first entry of that value plus 1, or 0 for none (the Else, if
+  // any, is entries[count - 1]).
+  static constexpr uint32_t kIndexSpan = 64;
+  const uint8_t* index;  // null: the entries are compared in turn
+  int32_t least;
+  bool endsInElse;
+  uint8_t* endLine;       // nothing matched: the End Select
+  const uint8_t* endPos;
+};
+
 struct QuickStmt {
   mutable QuickRunner run;      // runs the form (a Next form chooses its own)
   Form form;
@@ -124,6 +149,11 @@ struct QuickStmt {
   // so that a run of forms needs no lookup (under the object lock).
   mutable const uint8_t* nextSite;
   mutable const QuickStmt* nextForm;
+  // Select: its Cases, found on its first run (null: not looked for yet).
+  mutable const QuickCaseTable* cases;
+  // Case: the form of the End Select its block ends at, found on first use
+  // (null: not looked for yet; the Case itself: that statement has none).
+  mutable const QuickStmt* closer;
 };
 
 // Decodes the statement at site on its first visit; null when it has no form.
@@ -161,6 +191,11 @@ struct QuickStmt {
 // Select with a number selector: opens the block and goes to the first Case
 // (at line, pos, the place its block search finds).
 [[nodiscard]] ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* pos) noexcept;
+// Select with a number selector whose Case is known: opens the block with
+// the Case matched (at line, after its constant) or, when none matched, at
+// the End Select.
+[[nodiscard]] ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line,
+                                  const uint8_t* pos, const uint8_t* tokenStart) noexcept;
 // Case with its form, the position after its word (after Else, or after the
 // constant with the token start there); kQuickFallback for a text selector
 // or no open Select.

@@ -608,10 +608,18 @@ class RandomProgram {
           break;
         }
         case 6: {
-          Add("Select " + Expression(1) + " MOD 3");
-          for (const char* c : {"Case 0", "Case 1", "Case Else"}) {
+          // Constant Cases with or without an Else (nothing may match), a
+          // repeated value (the first wins), a Case that is no constant
+          // (the chain is passed one by one), and a nested Select.
+          Add("Select " + Expression(1) + " MOD 4");
+          const std::string tails[] = {"Case Else", "Case 2", Pick(2) ? "Case 1" : "Case A&", "Case 1.5"};
+          for (const std::string& c : {std::string("Case 0"), std::string("Case 1"), tails[Pick(4)]}) {
             Add(c);
-            Add(Simple());
+            if (depth < 2 && Pick(4) == 0) {
+              Block(1, depth + 1);
+            } else {
+              Add(Simple());
+            }
           }
           Add("End Select");
           break;
