@@ -722,6 +722,47 @@ PairFn MathOfFor(Op kind, uint16_t code) noexcept {
   }
 }
 
+// An integer variable with an operator and an integer constant or
+// variable: one of the shapes the runner computes inline, where it is one.
+void SetIntegerShape(QuickExpr& e, const uint8_t* cell, const Step& with) noexcept {
+  bool constant = with.operand == Op::Integer;
+  int32_t k = with.integer;
+  // A whole double within 32 bits compares with an integer as that integer
+  // does (a sum with it would be a double, so only the relations take it).
+  if (with.operand == Op::Double && with.binary >= kOpEqual && with.binary <= kOpGreaterEqual &&
+      with.number == std::trunc(with.number) && with.number >= kIntMin && with.number <= kIntMax) {
+    constant = true;
+    k = static_cast<int32_t>(with.number);
+  }
+  if (!constant && with.operand != Op::IntVar) return;
+  switch (with.binary) {
+    case kOpAdd:
+    case kOpSubtract:
+      if (!constant || (with.binary == kOpSubtract && k == INT32_MIN)) return;
+      e.shape = QuickExpr::kIntSum;
+      e.integer = with.binary == kOpAdd ? k : -k;
+      break;
+    case kOpRemainder:
+      if (!constant || k == 0) return;  // MOD 0 is the general evaluator's error
+      e.shape = QuickExpr::kIntRemainder;
+      e.integer = k;
+      break;
+    case kOpLess: e.test = QuickExpr::kLess; break;
+    case kOpGreater: e.test = QuickExpr::kGreater; break;
+    case kOpEqual: e.test = QuickExpr::kEqual; break;
+    case kOpNotEqual: e.test = QuickExpr::kNotEqual; break;
+    case kOpLessEqual: e.test = QuickExpr::kLessEqual; break;
+    case kOpGreaterEqual: e.test = QuickExpr::kGreaterEqual; break;
+    default: return;
+  }
+  if (e.shape == QuickExpr::kPair) {
+    e.shape = QuickExpr::kIntTest;
+    e.integer = k;
+    e.other = constant ? nullptr : with.cell;
+  }
+  e.cell = cell;
+}
+
 // The shape of a one-step expression, run from the head alone, and of a
 // push with one fused operator or one math function.
 void SetShape(QuickExpr& e, const Step* steps) noexcept {
@@ -734,6 +775,7 @@ void SetShape(QuickExpr& e, const Step* steps) noexcept {
   if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::BinaryWith) {
     e.shape = QuickExpr::kPair;
     e.pair = PairFor(steps[1].binary, steps[0].op, steps[1].operand);
+    if (steps[0].op == Op::IntVar) SetIntegerShape(e, steps[0].cell, steps[1]);
     return;
   }
   if (e.count != 1) return;

@@ -39,12 +39,20 @@ struct QuickNumber {
 // The commonest expressions, one constant or one variable, are run from the
 // head alone, inline.
 struct QuickExpr {
-  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar, kPair };
+  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar, kPair, kIntSum, kIntRemainder, kIntTest };
+  // How a kIntTest compares.
+  enum Test : uint8_t { kLess, kGreater, kEqual, kNotEqual, kLessEqual, kGreaterEqual };
   uint32_t count;           // steps that follow
   Shape shape;
   int32_t integer;          // kInteger
   double number;            // kDouble
-  const uint8_t* cell;      // kIntVar, kDblVar
+  const uint8_t* cell;      // kIntVar, kDblVar, and the integer variable of the three below
+  // The commonest pairs of an integer variable, run inline without a call:
+  // kIntSum X& + integer (X& - integer with the integer negated),
+  // kIntRemainder X& MOD integer (not 0), kIntTest X& compared with integer
+  // or, when other is set, with Y&.
+  const uint8_t* other;
+  Test test;
   const uint8_t* end;       // where the general evaluation leaves the position
   const uint8_t* tokenStart;
   // kPair: a function made for the pair's operator and operands (or for a
@@ -61,6 +69,20 @@ struct QuickExpr {
 
 // Runs the steps of a decoded expression (shape kSteps).
 [[nodiscard]] bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
+
+// Whether the comparison of a kIntTest holds.
+[[nodiscard]] inline bool IntTestHolds(const QuickExpr& e) noexcept {
+  const int32_t a = static_cast<int32_t>(LoadU32(e.cell + 1));
+  const int32_t b = e.other != nullptr ? static_cast<int32_t>(LoadU32(e.other + 1)) : e.integer;
+  switch (e.test) {
+    case QuickExpr::kLess: return a < b;
+    case QuickExpr::kGreater: return a > b;
+    case QuickExpr::kEqual: return a == b;
+    case QuickExpr::kNotEqual: return a != b;
+    case QuickExpr::kLessEqual: return a <= b;
+    default: return a >= b;
+  }
+}
 
 // Evaluates e; false, with nothing changed, when the general evaluator must
 // take over. The code position is left alone.
@@ -84,6 +106,23 @@ struct QuickExpr {
       return true;
     case QuickExpr::kPair:  // a constant or variable combined with another, or a math function of one
       return e.pair(e, out);
+    case QuickExpr::kIntSum: {
+      // The sum of two integers is an integer when it fits in 32 bits.
+      const int64_t r = int64_t{static_cast<int32_t>(LoadU32(e.cell + 1))} + e.integer;
+      out->isInt = r >= INT32_MIN && r <= INT32_MAX;
+      out->d = static_cast<double>(r);
+      return true;
+    }
+    case QuickExpr::kIntRemainder: {
+      const int32_t x = static_cast<int32_t>(LoadU32(e.cell + 1));
+      out->isInt = true;
+      out->d = e.integer == -1 ? 0 : x % e.integer;  // INT32_MIN MOD -1 would trap
+      return true;
+    }
+    case QuickExpr::kIntTest:
+      out->isInt = true;
+      out->d = IntTestHolds(e) ? -1 : 0;
+      return true;
     default:
       return RunQuickSteps(e, f, out);
   }

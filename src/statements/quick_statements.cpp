@@ -458,13 +458,25 @@ ErrNo RunAssignElement(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
-ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
-  QuickNumber v;
-  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  // NaN counts as true.
-  if (v.d != 0.0) {
+ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* const line = JumpLine(q, f);
+  JumpTo(f, line);
+  if (line != q.target) f.blockContext = 1;  // passed through lines, as the dispatcher would
+  TraceEcho(f);
+  return kOk;
+}
+
+// The branches of a one-line If once its condition is known.
+ErrNo OneLineIfTaking(bool truth, const QuickStmt& q, ExecFrame& f) noexcept {
+  if (truth) {
     f.blockContext = 0;  // an Else on this line now ends the line
-    return Continue(q, f);
+    const ErrNo e = Continue(q, f);
+    // A Then that is a Goto (or a target alone) jumps at once.
+    if (q.chained == nullptr) {
+      const QuickStmt* c = QuickStatementAt(f, f.pos);
+      q.chained = c != nullptr && c->form == Form::Jump ? c : &q;
+    }
+    return q.chained == &q ? e : RunJump(*q.chained, f);
   }
   if (q.elsePos == nullptr) return kSkipLine;
   f.pos = q.elsePos;
@@ -472,12 +484,25 @@ ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
-  uint8_t* const line = JumpLine(q, f);
-  JumpTo(f, line);
-  if (line != q.target) f.blockContext = 1;  // passed through lines, as the dispatcher would
-  TraceEcho(f);
-  return kOk;
+ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  return OneLineIfTaking(v.d != 0.0, q, f);  // NaN counts as true
+}
+
+// The same with an integer variable compared with an integer or another.
+ErrNo RunOneLineIfIntTest(const QuickStmt& q, ExecFrame& f) noexcept {
+  return OneLineIfTaking(IntTestHolds(*q.value), q, f);
+}
+
+// X& = Y& + integer: the sum stored where it fits, else the general way
+// (which reports the overflow).
+ErrNo RunAssignIntSum(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickExpr& e = *q.value;
+  const int64_t r = int64_t{static_cast<int32_t>(LoadU32(e.cell + 1))} + e.integer;
+  if (r < INT32_MIN || r > INT32_MAX) return kQuickFallback;
+  StoreU32(q.cell + 1, static_cast<uint32_t>(static_cast<int32_t>(r)));
+  return Continue(q, f);
 }
 
 ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
@@ -577,12 +602,12 @@ ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
   if (const ErrNo e = QuickCaseRun(f, q.kase); e != kOk || f.pos != q.kase.endPos) return e;
   // On the End Select (this Case ended the one that ran, or no Case follows
   // it): the End Select runs at once, as it would next.
-  if (q.closer == nullptr) {
+  if (q.chained == nullptr) {
     const QuickStmt* c = QuickStatementAt(f, f.pos);
-    q.closer = c != nullptr && c->form == Form::EndSelect ? c : &q;
+    q.chained = c != nullptr && c->form == Form::EndSelect ? c : &q;
   }
-  if (q.closer == &q) return kOk;
-  return q.closer->run(*q.closer, f);
+  if (q.chained == &q) return kOk;
+  return q.chained->run(*q.chained, f);
 }
 
 // A statement whose form is only its word: its own handler runs, with the
@@ -684,6 +709,11 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
                                 decoded.form == Form::AssignDblElement;
         decoded.endsLine = inSequence && *SkipSpacing(decoded.after) == code::EndOfLine;
         decoded.run = kRunners[static_cast<size_t>(decoded.form)];
+        // The commonest integer statements run without the general number.
+        if (decoded.form == Form::AssignInteger && decoded.value->shape == QuickExpr::kIntSum)
+          decoded.run = RunAssignIntSum;
+        if (decoded.form == Form::OneLineIf && decoded.value->shape == QuickExpr::kIntTest)
+          decoded.run = RunOneLineIfIntTest;
         *q = decoded;
         form = q;
       }

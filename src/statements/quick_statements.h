@@ -151,9 +151,10 @@ struct QuickStmt {
   mutable const QuickStmt* nextForm;
   // Select: its Cases, found on its first run (null: not looked for yet).
   mutable const QuickCaseTable* cases;
-  // Case: the form of the End Select its block ends at, found on first use
-  // (null: not looked for yet; the Case itself: that statement has none).
-  mutable const QuickStmt* closer;
+  // The form that always runs right after this one, found on first use
+  // (null: not looked for yet; this form itself: none to take): a Case's
+  // End Select, the Goto of a one-line If's Then.
+  mutable const QuickStmt* chained;
 };
 
 // Decodes the statement at site on its first visit; null when it has no form.

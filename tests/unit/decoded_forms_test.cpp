@@ -107,7 +107,9 @@ TEST_F(DecodedFormsTest, NumbersAtTheEdgesMatchTheGeneralEvaluator) {
       {"Int(-H#)", "int:-3"}, {"Fix(-H#)", "int:-2"}, {"Abs(N&)", "int:-2147483648"}, {"Sqr(-1)", "err:5"},
       {"Sqr(16) + Abs(-M&)", "dbl:2147483651"}, {"((((1 + 2) * 3) - 4) / 5) ^ 2", "int:1"},
       {"INT_MAX + 1", "dbl:2147483648"}, {"-INT_MIN", "int:-2147483648"}, {"INT_MIN MOD -1", "int:0"},
-      {"(M_PI > 3.14) + CR", "int:12"},
+      {"(M_PI > 3.14) + CR", "int:12"}, {"M& - -1", "dbl:2147483648"}, {"N& + -1", "dbl:-2147483649"},
+      {"N& - INT_MIN", "int:0"}, {"N& MOD 7", "int:-2"}, {"M& MOD -1", "int:0"}, {"N& < M&", "int:-1"},
+      {"M& <= N&", "int:0"}, {"N& <> 3", "int:-1"}, {"M& >= M&", "int:-1"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(Direct(std::string("20 V! = ") + c.expr), kOk) << c.expr;
