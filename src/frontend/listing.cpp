@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,11 @@
 
 namespace msc {
 namespace {
+
+// Characters that run on into a number next to them, or it into them.
+bool JoinsNumber(char c) noexcept {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == '_';
+}
 
 // Appends into a fixed buffer; whatever does not fit is dropped, and the text
 // stays zero-terminated after every append.
@@ -50,14 +56,21 @@ class Writer {
     if (n > 0) Put(buf, static_cast<size_t>(n));
   }
 
-  // Before a number: a point written just before would read back as the
-  // number's own decimal point ("." then 0.8 as ".0.8"), so a space parts
-  // them. The listing then differs from the code by that space, and lists
-  // as itself once compiled again.
-  void PartFromPoint() noexcept {
-    if (length_ > 0 && out_[length_ - 1] == '.') Put(' ');
+  // Parts a number from the token written before it with a space where the
+  // two would read back as one: a name, label or number ending in a letter,
+  // digit, point or underscore ("." then 0.8 as ".0.8", a label then 0 as a
+  // longer label). The listing then differs from the code by that space,
+  // and lists as itself once compiled again.
+  void PartBeforeNumber() noexcept {
+    if (length_ > 0 && JoinsNumber(out_[length_ - 1])) Put(' ');
   }
-
+  // The same for a number and the token written after it, which began at at.
+  void PartAfterNumber(size_t at) noexcept {
+    if (at >= length_ || !JoinsNumber(out_[at]) || Full()) return;
+    std::memmove(out_ + at + 1, out_ + at, length_ - at + 1);
+    out_[at] = ' ';
+    ++length_;
+  }
   bool Full() const noexcept { return capacity_ == 0 || length_ + 1 >= capacity_; }
   size_t Length() const noexcept { return length_; }
 
@@ -96,24 +109,27 @@ size_t ListLine(const uint8_t* record, char* out, size_t capacity,
   }
 
   const uint8_t* p = RecordCode(record);
+  // The line number is a number too.
+  size_t numberEnd = w.Length() > 0 ? w.Length() : SIZE_MAX;
   while (*p != code::EndOfLine && !w.Full()) {
     const uint8_t b = *p;
+    const size_t tokenAt = w.Length();
     if (b <= code::MaxSpaceRun) {
       for (uint8_t i = 0; i < b; ++i) w.Put(' ');
     } else if (b == code::Byte) {
-      w.PartFromPoint();
+      w.PartBeforeNumber();
       w.PutInt(p[1]);
     } else if (b >= code::SmallFirst && b <= code::SmallLast) {
-      w.PartFromPoint();
+      w.PartBeforeNumber();
       w.PutInt(b - code::SmallFirst);
     } else if (b == code::Short) {
-      w.PartFromPoint();
+      w.PartBeforeNumber();
       w.PutInt(LoadI16(p + 1));
     } else if (b == code::LineRef) {
-      w.PartFromPoint();
+      w.PartBeforeNumber();
       w.PutInt(LoadU16(p + 1));
     } else if (b == code::Double) {
-      w.PartFromPoint();
+      w.PartBeforeNumber();
       w.PutDouble(LoadF64(p + 1));
     } else if (b == code::String) {
       PutStringLiteral(w, TextAt(p + 1));
@@ -144,10 +160,13 @@ size_t ListLine(const uint8_t* record, char* out, size_t capacity,
       w.Put(static_cast<char>(b));
     }
     // Any other byte writes nothing.
+    if (numberEnd == tokenAt) w.PartAfterNumber(tokenAt);
+    if (IsNumberCode(b)) {
+      numberEnd = w.Length();
+    } else if (w.Length() != tokenAt) {
+      numberEnd = SIZE_MAX;
+    }
     const size_t n = TokenLength(p);
-    // A point right after a number would read back as part of it ("0" then
-    // "." as "0."), so a space parts them too.
-    if (n != 0 && p[n] == '.' && IsNumberCode(b)) w.Put(' ');
     p += n == 0 ? 1 : n;
   }
   return w.Length();
