@@ -470,13 +470,14 @@ ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
 ErrNo OneLineIfTaking(bool truth, const QuickStmt& q, ExecFrame& f) noexcept {
   if (truth) {
     f.blockContext = 0;  // an Else on this line now ends the line
-    const ErrNo e = Continue(q, f);
     // A Then that is a Goto (or a target alone) jumps at once.
-    if (q.chained == nullptr) {
-      const QuickStmt* c = QuickStatementAt(f, f.pos);
-      q.chained = c != nullptr && c->form == Form::Jump ? c : &q;
+    const QuickStmt* then = q.chained;
+    if (then == nullptr) {
+      const QuickStmt* c = QuickStatementAt(f, q.after);
+      q.chained = then = c != nullptr && c->form == Form::Jump ? c : &q;
     }
-    return q.chained == &q ? e : RunJump(*q.chained, f);
+    if (then != &q) return RunJump(*then, f);
+    return Continue(q, f);
   }
   if (q.elsePos == nullptr) return kSkipLine;
   f.pos = q.elsePos;
@@ -708,6 +709,9 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
                                 decoded.form == Form::AssignDouble || decoded.form == Form::AssignIntElement ||
                                 decoded.form == Form::AssignDblElement;
         decoded.endsLine = inSequence && *SkipSpacing(decoded.after) == code::EndOfLine;
+        // Such a form leaves the position on the line's end, past the
+        // spacing before it, as the dispatcher would.
+        if (decoded.endsLine) decoded.after = decoded.afterStart = SkipSpacing(decoded.after);
         decoded.run = kRunners[static_cast<size_t>(decoded.form)];
         // The commonest integer statements run without the general number.
         if (decoded.form == Form::AssignInteger && decoded.value->shape == QuickExpr::kIntSum)
