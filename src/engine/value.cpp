@@ -135,14 +135,6 @@ ErrNo Value::SetBytes(const void* src, size_t len) noexcept {
   return kOk;
 }
 
-ErrNo DoubleToInteger(double d, int32_t* out) noexcept {
-  // Written so that NaN fails too.
-  if (!(d >= -2147483648.0 && d <= 2147483647.0)) return kErrOverflow;
-  // round, not trunc(d + 0.5): the sum rounds 0.49999999999999994 up to 1.
-  *out = static_cast<int32_t>(std::round(d));
-  return kOk;
-}
-
 ErrNo ParseNumber(const char* text, Value& out) noexcept {
   const char* p = TextOrEmpty(text);
   if (p[0] == '&') {

@@ -81,7 +81,23 @@ struct Value {
 [[nodiscard]] ErrNo ToText(Value& v) noexcept;
 
 // Double to 32-bit integer with halves rounded away from zero; 6 outside the range.
-[[nodiscard]] ErrNo DoubleToInteger(double d, int32_t* out) noexcept;
+// Inline: every store of a double into an integer variable or element comes
+// here. Within the range the truncation is exact, and so is the fraction
+// d - trunc(d), so the halves are found without a library call (and
+// 0.49999999999999994 stays 0, which trunc(d + 0.5) would round up).
+[[nodiscard]] inline ErrNo DoubleToInteger(double d, int32_t* out) noexcept {
+  // Written so that NaN fails too.
+  if (!(d >= -2147483648.0 && d <= 2147483647.0)) return kErrOverflow;
+  int64_t whole = static_cast<int64_t>(d);
+  const double fraction = d - static_cast<double>(whole);
+  if (fraction >= 0.5) {
+    ++whole;
+  } else if (fraction <= -0.5) {
+    --whole;
+  }
+  *out = static_cast<int32_t>(whole);
+  return kOk;
+}
 
 // Reads a number from text: "&H", "&O", "&B" prefixes, otherwise a decimal or
 // exponent number. Trailing characters are ignored; no number gives 0. The

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/value.h"
 
@@ -20,6 +21,32 @@ TEST(DoubleToInteger, AFailedConversionLeavesItsPlacesAlone) {
   EXPECT_EQ(ToInteger(v), kErrOverflow);
   EXPECT_EQ(v.type, kDouble);
   EXPECT_EQ(v.number, 2147483647.6);
+}
+
+// The conversion rounds without the library; it must agree with round()
+// at every half, next to every half and across the whole range.
+TEST(DoubleToInteger, RoundsHalvesAwayFromZeroAsRoundDoes) {
+  std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, 2.5, 0.49999999999999994, -0.49999999999999994,
+                                2147483647.0, 2147483646.5, 2147483646.4999998, -2147483648.0, -2147483647.5,
+                                -2147483647.4999998, 1e-300, -1e-300};
+  uint64_t state = 88172645463325252ull;
+  for (int i = 0; i < 100000; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    const double x = static_cast<double>(static_cast<int64_t>(state % 8589934592ull) - 4294967296ll) / 2.0;
+    values.push_back(x);
+    values.push_back(std::nextafter(x, 0.0));
+    values.push_back(std::nextafter(x, x < 0 ? -1e300 : 1e300));
+  }
+  for (const double d : values) {
+    int32_t out = 0;
+    const bool inRange = d >= -2147483648.0 && d <= 2147483647.0;
+    ASSERT_EQ(DoubleToInteger(d, &out), inRange ? kOk : kErrOverflow) << d;
+    if (inRange) {
+      ASSERT_EQ(out, static_cast<int32_t>(std::round(d))) << std::hexfloat << d;
+    }
+  }
 }
 
 TEST(ParseNumber, ReadsDecimalAndPrefixedForms) {
