@@ -43,6 +43,8 @@ void* Allocate(size_t bytes) noexcept { return Charge(std::malloc(bytes)); }
 
 void* AllocateZeroed(size_t count, size_t size) noexcept { return Charge(std::calloc(count, size)); }
 
+size_t Capacity(void* buffer) noexcept { return buffer == nullptr ? 0 : malloc_usable_size(buffer); }
+
 void* Reallocate(void* buffer, size_t bytes) noexcept {
   if (current == nullptr || buffer == nullptr) return Charge(std::realloc(buffer, bytes));
   // A buffer that grows past the limit stays as it was, as realloc leaves it

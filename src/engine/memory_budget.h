@@ -41,6 +41,9 @@ namespace memory {
 [[nodiscard]] void* AllocateZeroed(size_t count, size_t size) noexcept;
 [[nodiscard]] void* Reallocate(void* buffer, size_t bytes) noexcept;
 void Free(void* buffer) noexcept;
+// The bytes a buffer of the functions above can hold, which may be more than
+// were asked for (what the budget charged for it); 0 for null.
+[[nodiscard]] size_t Capacity(void* buffer) noexcept;
 
 }  // namespace memory
 }  // namespace msc

@@ -648,9 +648,15 @@ ErrNo RunAppendText(const QuickStmt& q, ExecFrame& f) noexcept {
   char* old = reinterpret_cast<char*>(LoadPtr(q.cell + 1));
   const size_t length = old == nullptr ? 0 : std::strlen(old);
   if (length + n > 0x7FFFFFFF) return kQuickFallback;
-  // The variable owns its buffer alone, so it can grow where it is.
-  auto* grown = static_cast<char*>(memory::Reallocate(old, length + n + 1));
-  if (grown == nullptr) return kQuickFallback;
+  // The variable owns its buffer alone, so it can grow where it is. A text
+  // built in a loop grows by half again, so that most appends find room.
+  char* grown = old;
+  if (length + n + 1 > memory::Capacity(old)) {
+    const size_t roomy = length + n + 1 + (length + n) / 2;
+    grown = static_cast<char*>(memory::Reallocate(old, roomy));
+    if (grown == nullptr) grown = static_cast<char*>(memory::Reallocate(old, length + n + 1));
+    if (grown == nullptr) return kQuickFallback;
+  }
   if (n != 0) std::memcpy(grown + length, add, n);
   grown[length + n] = '\0';
   StorePtr(q.cell + 1, reinterpret_cast<uint8_t*>(grown));
