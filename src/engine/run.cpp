@@ -298,13 +298,23 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   f.follows = follow;
   // At the end of a line: true when the run goes on with the next line here,
   // as the run loop would, rather than going back to the run loop.
-  const auto nextLine = [&f, &quick, follow]() noexcept {
+  // In a task, the line followed into is not checked for a task boundary
+  // at once: a line whose first statement has a form is none (Task and End
+  // ParallelExecute have no form), so only a line that reaches the general
+  // path is checked, and the run steps back out of it when it is one.
+  // unchecked is the line left (and leftAt its end) until then.
+  uint8_t* unchecked = nullptr;
+  const uint8_t* leftAt = nullptr;
+  const auto nextLine = [&f, &quick, follow, &unchecked, &leftAt]() noexcept {
     f.blockContext = 1;
     quick = Unwatched(f);
     if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0) return false;
-    if (follow == LineFollow::kToTaskBoundary && StartsWithTaskBoundary(next)) [[unlikely]] return false;
+    if (follow == LineFollow::kToTaskBoundary) {
+      unchecked = f.line;
+      leftAt = f.pos;
+    }
     JumpTo(f, next);
     return true;
   };
@@ -333,6 +343,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
       // finding the next by the place it left off.
       const QuickStmt* q = QuickStatementAt(f, f.pos);
       while (q != nullptr) {
+        unchecked = nullptr;
         const uint8_t* const start = f.pos;
 #ifndef NDEBUG
         const uint64_t generation = m.program.generation;
@@ -386,6 +397,15 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
         continue;
       }
       if (Interrupted(f)) [[unlikely]] return endInterrupted();
+      if (unchecked != nullptr) {
+        if (StartsWithTaskBoundary(f.line)) [[unlikely]] {
+          // Back on the line before, at its end, as if never left.
+          f.line = unchecked;
+          f.pos = f.tokenStart = leftAt;
+          return kOk;
+        }
+        unchecked = nullptr;
+      }
       const int k = ReadToken(f, t);
       if (!quick || !RunsUnderHold(k, t)) hold.Release();
       statement = 0;
