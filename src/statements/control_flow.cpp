@@ -311,9 +311,15 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
   }
 
   loop.stepBy = 1;
+  loop.stepCell = nullptr;
   if (loop.step != nullptr) {
-    if (loop.step->shape != QuickExpr::kInteger) return;
-    loop.stepBy = loop.step->integer;
+    if (loop.step->shape == QuickExpr::kIntVar) {
+      loop.stepCell = loop.step->cell;  // read at every pass, as the step is evaluated
+    } else if (loop.step->shape != QuickExpr::kInteger) {
+      return;
+    } else {
+      loop.stepBy = loop.step->integer;
+    }
   }
   loop.upward = loop.stepBy >= 0;
   loop.lastBeforeStep = loop.upward ? INT32_MAX - loop.stepBy : INT32_MIN - loop.stepBy;
@@ -661,9 +667,29 @@ double DirectLimit(const QuickLoop& loop) noexcept {
   }
 }
 
-// The Next of a direct loop, made for the kind of its limit and for where
-// its body starts: on the next line (kToBody) or after the For on its line.
-template <QuickLoop::Limit kLimit, bool kToBody, bool kUpward>
+// The step of a direct loop at this pass: its value, its direction and the
+// farthest value it does not carry out of range.
+struct DirectStep {
+  int32_t by;
+  bool upward;
+  int32_t lastBefore;
+};
+
+// kStep: 1 a constant step upward, -1 downward, 0 an integer variable.
+template <int kStep>
+DirectStep StepOf(const QuickLoop& loop) noexcept {
+  if constexpr (kStep == 0) {
+    const int32_t by = static_cast<int32_t>(LoadU32(loop.stepCell + 1));
+    return {by, by >= 0, by >= 0 ? INT32_MAX - by : INT32_MIN - by};
+  } else {
+    return {loop.stepBy, kStep > 0, loop.lastBeforeStep};
+  }
+}
+
+// The Next of a direct loop, made for the kind of its limit and step and
+// for where its body starts: on the next line (kToBody) or after the For on
+// its line.
+template <QuickLoop::Limit kLimit, bool kToBody, int kStep>
 ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
   uint8_t* const e = f.TopEntry(tok::For);
@@ -680,8 +706,9 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
 
   // A sum out of range goes the general way, which reports it.
   const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
-  if (kUpward ? current > loop.lastBeforeStep : current < loop.lastBeforeStep) return RunNextForm(q, f);
-  const int32_t next = current + loop.stepBy;
+  const DirectStep step = StepOf<kStep>(loop);
+  if (step.upward ? current > step.lastBefore : current < step.lastBefore) return RunNextForm(q, f);
+  const int32_t next = current + step.by;
   const double limit = DirectLimit<kLimit>(loop);
   StoreU32(variable + 1, static_cast<uint32_t>(next));
   uint8_t* nextLine = LoadPtr(e + kForNextLine);
@@ -692,7 +719,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
     StorePtr(e + kForNextPos, q.after);
   }
   const double c = static_cast<double>(next);
-  if (kUpward ? c > limit : c < limit) [[unlikely]] {
+  if (step.upward ? c > limit : c < limit) [[unlikely]] {
     SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
     f.tokenStart = loop.endStart;
     f.top = e + kForSize;  // the entry on top, which owns nothing
@@ -706,19 +733,24 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   return kOk;
 }
 
-template <bool kToBody, bool kUpward>
+template <bool kToBody, int kStep>
 QuickRunner DirectNextFor(QuickLoop::Limit limit) noexcept {
   switch (limit) {
-    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody, kUpward>;
-    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody, kUpward>;
-    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody, kUpward>;
-    default: return RunDirectNext<QuickLoop::kDblVar, kToBody, kUpward>;
+    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody, kStep>;
+    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody, kStep>;
+    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody, kStep>;
+    default: return RunDirectNext<QuickLoop::kDblVar, kToBody, kStep>;
   }
 }
 
+template <bool kToBody>
 QuickRunner DirectNextFor(const QuickLoop& loop) noexcept {
-  if (loop.endsLine) return loop.upward ? DirectNextFor<true, true>(loop.direct) : DirectNextFor<true, false>(loop.direct);
-  return loop.upward ? DirectNextFor<false, true>(loop.direct) : DirectNextFor<false, false>(loop.direct);
+  if (loop.stepCell != nullptr) return DirectNextFor<kToBody, 0>(loop.direct);
+  return loop.upward ? DirectNextFor<kToBody, 1>(loop.direct) : DirectNextFor<kToBody, -1>(loop.direct);
+}
+
+QuickRunner DirectNextFor(const QuickLoop& loop) noexcept {
+  return loop.endsLine ? DirectNextFor<true>(loop) : DirectNextFor<false>(loop);
 }
 
 }  // namespace
@@ -774,7 +806,8 @@ ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit,
   // A loop that runs no pass leaves by the general test, which finds its Next.
   const bool direct = loop.directSite != nullptr;
   const double to = direct ? DirectLimit(loop) : 0.0;
-  const bool entered = direct && (loop.upward ? start <= to : start >= to);
+  const bool upward = loop.stepCell != nullptr ? static_cast<int32_t>(LoadU32(loop.stepCell + 1)) >= 0 : loop.upward;
+  const bool entered = direct && (upward ? start <= to : start >= to);
   StoreU32(cell + 1, static_cast<uint32_t>(start));
   uint8_t* e = f.Push(tok::For, kForSize);
   if (e == nullptr) return kErrInternal;

@@ -42,13 +42,14 @@ struct QuickLoop {
   const uint8_t* endStart;
   bool endsLine;  // nothing but spacing follows the limit (and step)
   LineFollow bodyFrom;      // the least mode of a frame that may go to bodyLine directly
-  // The usual loop, stepped directly: a constant integer step, and a limit
-  // that is a constant or a number variable.
+  // The usual loop, stepped directly: a constant integer step or an integer
+  // variable, and a limit that is a constant or a number variable.
   enum Limit : uint8_t { kGeneral, kInteger, kIntVar, kDouble, kDblVar };
   Limit direct;
   const uint8_t* directSite;  // site when direct, else null
   bool upward;             // step >= 0: the loop ends above the limit
   int32_t stepBy;
+  const uint8_t* stepCell;  // a step that is an integer variable, read at every pass (else null)
   int32_t lastBeforeStep;  // the farthest value the step does not carry out of range
   int32_t limitInteger;    // kInteger
   double limitNumber;      // kDouble

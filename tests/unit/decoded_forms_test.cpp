@@ -305,7 +305,13 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
            "330 *F24 : L# = 2.5 : For I& = 1 To L# : L# = 4 : S& = S& * 10 + I& : Next : Return",
            "340 *F25 : L& = 1 : For I& = 6 To L& Step -2 : S& = S& * 10 + I& : L& = 3 : Next : Return",
            "350 *F26 : For I& = 3 To 3 : N& = N& + 1 : Next : N& = N& * 10 : Return",
-           "360 *F27 : For I& = -2147483647 To -2147483648 Step -1 : N& = N& + 1 : Next : Return"});
+           "360 *F27 : For I& = -2147483647 To -2147483648 Step -1 : N& = N& + 1 : Next : Return",
+           "370 *F28 : P& = -1 : For I& = 3 To 0 Step P&", "371 S& = S& * 10 + I& : Next I& : Return",
+           "380 *F29 : P& = 1 : For I& = 1 To 9 Step P&", "381 S& = S& * 10 + I& : P& = P& + 1 : Next I& : Return",
+           "390 *F30 : P& = 2 : For I& = 1 To 6 Step P&", "391 S& = S& * 10 + I& : P& = -P& : N& = N& + 1",
+           "392 Next I& : Return",
+           "400 *F31 : P& = 2147483647 : For I& = 1 To 9 Step P&", "401 N& = N& + 1 : Next I& : Return",
+           "410 *F32 : P& = -2 : For I& = 8 To 1 Step P& : S& = S& * 10 + I& : Next : Return"});
   const struct { const char* label; const char* result; } cases[] = {
       {"*F4", "S&23,I&4,N&0"}, {"*F5", "S&-210,I&1,N&0"}, {"*F6", "S&309,I&-3,N&0"},
       {"*F7", "S&12345,I&6,N&5"}, {"*F8", "S&147,I&10,N&0"}, {"*F9", "S&0,I&1,N&4"},
@@ -313,7 +319,8 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
       {"*F15", "S&1256,I&7,N&0"}, {"*F17", "err:6 in 260"}, {"*F18", "S&0,I&25,N&4"},
       {"*F19", "S&123,I&4,N&0"}, {"*F20", "err:1 in 290"}, {"*F21", "S&0,I&4,N&3"},
       {"*F22", "S&0,I&3,N&2"}, {"*F24", "S&1234,I&5,N&0"}, {"*F25", "S&64,I&2,N&0"},
-      {"*F26", "S&0,I&4,N&10"}, {"*F27", "err:6 in 360"},
+      {"*F26", "S&0,I&4,N&10"}, {"*F27", "err:6 in 360"}, {"*F28", "S&3210,I&-1,N&0"},
+      {"*F29", "S&136,I&10,N&0"}, {"*F30", "S&1,I&-1,N&1"}, {"*F31", "err:6 in 400"}, {"*F32", "S&8642,I&0,N&0"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Runs(c.label, "S& = 0 : I& = 0 : N& = 0 : J& = 0", [&] { return Ints({"S&", "I&", "N&"}); }),
@@ -592,7 +599,15 @@ class RandomProgram {
           const std::string limits[] = {"3", "2.5", "A& MOD 4", "(D# > 2) + 3", other + " MOD 3 + 1", "-1"};
           static const char* const steps[] = {"", "", " Step 2", " Step -1", " Step -2"};
           const std::string start = Pick(2) ? "0" : "2";
-          const std::string head = std::string("For ") + variable + " = " + start + " To " + limits[Pick(6)] + Of(steps);
+          // A step in a variable of its own, which no other statement assigns.
+          std::string step = Of(steps), setStep;
+          if (Pick(3) == 0) {
+            const std::string by = Fresh("P");
+            setStep = by + " = " + Of({"1", "2", "-1", "-3"}) + " : ";
+            step = " Step " + by;
+          }
+          const std::string head =
+              setStep + "For " + variable + " = " + start + " To " + limits[Pick(6)] + step;
           if (Pick(3) == 0) {
             Add(head + " : " + Simple() + " : Next" + (Pick(2) ? std::string(" ") + variable : ""));
           } else {
