@@ -26,6 +26,9 @@ struct RecursiveLock::Waiter {
   static constexpr uint32_t kPoked = 2;    // something changed: look again
 
   std::atomic<uint32_t> signal{kWaiting};
+  // Set while the thread sleeps on signal: a thread that only waits awake
+  // needs no wake-up call.
+  std::atomic<bool> asleep{false};
   bool urgent = false;
   Waiter* next = nullptr;
   int64_t headSince = 0;  // steady clock, when it became the head
@@ -82,11 +85,13 @@ bool AwaitSignal(const std::atomic<uint32_t>& signal, uint32_t waiting) noexcept
   }
 }
 
-// Wakes w with a new signal; queue_ is held, so w is still waiting and its
-// word still exists.
-void Signal(std::atomic<uint32_t>& signal, uint32_t value) noexcept {
-  signal.store(value, std::memory_order_relaxed);
-  FutexWake(signal);
+// Gives a waiter a new signal, waking it if it sleeps; queue_ is held, so
+// the waiter is still waiting and its words still exist. Both sides order
+// their two accesses totally: either the sleeper sees the new signal before
+// it sleeps (the futex wait returns at once) or this sees it asleep.
+void Signal(std::atomic<uint32_t>& signal, const std::atomic<bool>& asleep, uint32_t value) noexcept {
+  signal.store(value, std::memory_order_seq_cst);
+  if (asleep.load(std::memory_order_seq_cst)) FutexWake(signal);
 }
 
 }  // namespace
@@ -106,7 +111,7 @@ void RecursiveLock::MakeHead(Waiter* w) noexcept {
   w->headSince = Now();
   // A waiter that was not the head sleeps without a limit; wake it so that
   // it starts timing its slice.
-  if (!w->urgent) Signal(w->signal, Waiter::kPoked);
+  if (!w->urgent) Signal(w->signal, w->asleep, Waiter::kPoked);
 }
 
 void RecursiveLock::UpdateQueueBits() noexcept {
@@ -153,7 +158,7 @@ void RecursiveLock::GrantHead() noexcept {
   word_.fetch_and(~kWanted, std::memory_order_relaxed);
   UpdateQueueBits();
   MakeHead(head_);
-  Signal(h->signal, Waiter::kGranted);
+  Signal(h->signal, h->asleep, Waiter::kGranted);
 }
 
 // Returns once the lock is this thread's.
@@ -192,7 +197,9 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
     // holder: waiting awake a little while spares it the wake-up, which on
     // an idle core takes longer than the whole access.
     if (me.urgent && AwaitSignal(me.signal, Waiter::kWaiting)) continue;
+    me.asleep.store(true, std::memory_order_seq_cst);
     FutexWait(me.signal, Waiter::kWaiting, timeout);
+    me.asleep.store(false, std::memory_order_relaxed);
   }
 }
 
@@ -226,7 +233,7 @@ void RecursiveLock::UnlockContended() noexcept {
   // Nobody is owed the lock yet: free it. A run that stepped aside for this
   // thread is spinning to take it back; otherwise the head tries for it.
   const uint32_t before = word_.fetch_and(~kLocked, std::memory_order_release);
-  if ((before & kSpinner) == 0) Signal(head_->signal, Waiter::kPoked);
+  if ((before & kSpinner) == 0) Signal(head_->signal, head_->asleep, Waiter::kPoked);
 }
 
 // Waits awake, a bounded while, to take back the lock an urgent waiter was
