@@ -458,6 +458,27 @@ ErrNo RunAssignElement(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
+// X&(I&) = value or X#(I&) = value, the commonest element store: the
+// subscript is read from its variable directly; the rest as above.
+template <bool kInteger>
+ErrNo RunAssignElementAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
+  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  QuickNumber v;
+  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
+  uint8_t* element = block + 8;
+  if constexpr (kInteger) {
+    int32_t x;
+    if (!ToStoredInteger(v, &x)) return kQuickFallback;
+    StoreU32(element + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
+  } else {
+    StoreF64(element + static_cast<size_t>(index) * 8, ToStoredDouble(v));
+  }
+  return Continue(q, f);
+}
+
 ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   uint8_t* const line = JumpLine(q, f);
   JumpTo(f, line);
@@ -724,6 +745,10 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
           decoded.run = RunAssignIntSum;
         if (decoded.form == Form::OneLineIf && decoded.value->shape == QuickExpr::kIntTest)
           decoded.run = RunOneLineIfIntTest;
+        if ((decoded.form == Form::AssignIntElement || decoded.form == Form::AssignDblElement) &&
+            decoded.subscript->shape == QuickExpr::kIntVar)
+          decoded.run = decoded.form == Form::AssignIntElement ? RunAssignElementAtVariable<true>
+                                                               : RunAssignElementAtVariable<false>;
         *q = decoded;
         form = q;
       }

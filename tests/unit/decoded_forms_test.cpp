@@ -556,7 +556,9 @@ class RandomProgram {
     return Expression(1) + Of(tests) + Expression(1);
   }
   std::string Simple(bool calls = true) {
-    static const char* const targets[] = {"A&", "B&", "C&", "D#", "E&(I& AND 3)", "F#(J& AND 3)", "E&(2)"};
+    // Elements by a variable may fall outside (error 9), by AND never.
+    static const char* const targets[] = {"A&", "B&", "C&", "D#", "E&(I& AND 3)", "F#(J& AND 3)", "E&(2)",
+                                          "E&(J&)", "F#(I&)"};
     static const char* const texts[] = {"\"x\"", "T$", "Chr$(65 + (A& AND 15))"};
     switch (calls ? Pick(7) : 2 + Pick(5)) {
       case 0: return "Gosub *S1";
