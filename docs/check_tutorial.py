@@ -89,8 +89,8 @@ def main():
     bindir = os.path.join(args.workdir, ".bin")
     os.makedirs(bindir)
     os.symlink(os.path.abspath(args.tool), os.path.join(bindir, "macro-sc"))
-    for spec in args.bin:
-        name, _, target = spec.partition("=")
+    for binding in args.bin:
+        name, _, target = binding.partition("=")
         os.symlink(os.path.abspath(target), os.path.join(args.workdir, name))
     env = {k: v for k, v in os.environ.items() if k != "MACRO_SC_CONFIG"}
     env["PATH"] = bindir + os.pathsep + env.get("PATH", "")
