@@ -1044,6 +1044,15 @@ ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept {
   return kOk;
 }
 
+ErrNo QuickEndSelect(ExecFrame& f) noexcept {
+  uint8_t* e = f.TopEntry(tok::Select);
+  // A text Select owns its text, which the general statement frees.
+  if (e == nullptr || LoadU32(e + kSelectKind) != kSelectNumber) return StmtEndSelect(f);
+  if (LoadU32(e + kSelectActive) == 0) TraceEcho(f);
+  f.top = e + kSelectSize;  // the entry on top, which owns nothing
+  return kOk;
+}
+
 ErrNo StmtEndSelect(ExecFrame& f) noexcept {
   uint8_t* e = f.TopEntry(tok::Select);
   if (e == nullptr) return 122;

@@ -700,7 +700,7 @@ constexpr QuickRunner kRunners[] = {
     RunFor,                     // For X& = start To limit [Step step]
     RunSelect,                  // Select expression
     RunCase,                    // Case number | Case Else
-    RunHandler<StmtEndSelect>,  // End Select
+    RunHandler<QuickEndSelect>,  // End Select
     RunAppendText,              // X$ = X$ + "text" | Y$ | Chr$(number)
     RunBlockIf,                 // If condition Then (ending the statement)
     RunHandler<StmtEndIf>,      // End If

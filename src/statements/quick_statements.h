@@ -198,6 +198,9 @@ struct QuickStmt {
 // the End Select.
 [[nodiscard]] ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line,
                                   const uint8_t* pos, const uint8_t* tokenStart) noexcept;
+// End Select of a number Select, which owns nothing to free; any other
+// the general way.
+[[nodiscard]] ErrNo QuickEndSelect(ExecFrame& f) noexcept;
 // Case with its form, the position after its word (after Else, or after the
 // constant with the token start there); kQuickFallback for a text selector
 // or no open Select.
