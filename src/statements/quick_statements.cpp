@@ -739,6 +739,12 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
         // Such a form leaves the position on the line's end, past the
         // spacing before it, as the dispatcher would.
         if (decoded.endsLine) decoded.after = decoded.afterStart = SkipSpacing(decoded.after);
+        // Followed by a colon, it leaves the position after the colon with the
+        // token start on it, as the dispatcher would pass it.
+        if (inSequence && *SkipSpacing(decoded.after) == ':') {
+          decoded.afterStart = SkipSpacing(decoded.after);
+          decoded.after = decoded.afterStart + 1;
+        }
         decoded.run = kRunners[static_cast<size_t>(decoded.form)];
         // The commonest integer statements run without the general number.
         if (decoded.form == Form::AssignInteger && decoded.value->shape == QuickExpr::kIntSum)
