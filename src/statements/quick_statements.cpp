@@ -576,7 +576,14 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
     if (c == nullptr) return &kCasesOneByOne;
     if (c->form == Form::EndSelect) break;
     if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
-    found[count++] = {c->kase.value, c->kase.isElse, line, c->after, c->afterStart};
+    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line, c->after, c->afterStart, nullptr, nullptr};
+    if (uint8_t* next = line + RecordLength(line); *SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
+      ExecFrame body(f.macro);
+      body.line = next;
+      entry.bodySite = RecordCode(next);
+      entry.bodyForm = QuickStatementAt(body, entry.bodySite);
+    }
+    found[count++] = entry;
     if (c->kase.isElse) break;
     line = c->kase.nextLine;
     pos = c->kase.nextPos;
@@ -596,6 +603,16 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
   return table;
 }
 
+// Opens the block at the Case c that matched; the form where the run goes on
+// from it is known, so the dispatcher needs no lookup.
+ErrNo SelectCase(const QuickStmt& q, ExecFrame& f, double selector, const QuickCaseTable::Entry& c) noexcept {
+  if (c.bodySite != nullptr) {
+    q.nextSite = c.bodySite;
+    q.nextForm = c.bodyForm;
+  }
+  return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
+}
+
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
@@ -608,12 +625,11 @@ ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
     const uint32_t n = at >= 0 && at < QuickCaseTable::kIndexSpan ? t.index[at] : 0;
     const QuickCaseTable::Entry* c = n != 0 ? &t.entries[n - 1] : t.endsInElse ? &t.entries[t.count - 1] : nullptr;
     if (c == nullptr) return QuickSelectTo(f, v.d, false, t.endLine, t.endPos, t.endPos);
-    return QuickSelectTo(f, v.d, true, c->line, c->after, c->afterStart);
+    return SelectCase(q, f, v.d, *c);
   }
   for (uint32_t i = 0; i < t.count; ++i) {
     const QuickCaseTable::Entry& c = t.entries[i];
-    if (c.isElse || c.value == v.d)  // NaN matches nothing
-      return QuickSelectTo(f, v.d, true, c.line, c.after, c.afterStart);
+    if (c.isElse || c.value == v.d) return SelectCase(q, f, v.d, c);  // NaN matches nothing
   }
   return QuickSelectTo(f, v.d, false, t.endLine, t.endPos, t.endPos);
 }

@@ -112,6 +112,11 @@ struct QuickCaseTable {
     uint8_t* line;             // the Case's line
     const uint8_t* after;      // after its constant (or Else) and its token start
     const uint8_t* afterStart;
+    // Where the run goes on from a Case that ends its line (the next line's
+    // code) and the form there, for the Select's next-form cache; null
+    // site when the Case's line goes on.
+    const uint8_t* bodySite;
+    const QuickStmt* bodyForm;
   };
   const Entry* entries;  // count of them, in the form arena
   uint32_t count;
