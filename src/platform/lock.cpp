@@ -76,13 +76,21 @@ void FutexWake(std::atomic<uint32_t>& a) noexcept {
 // How long an urgent waiter watches its signal before it sleeps.
 constexpr int64_t kUrgentSpinNanoseconds = 50'000;
 
-// Watches a waiter's signal awake for a bounded while; true when it changed.
-bool AwaitSignal(const std::atomic<uint32_t>& signal, uint32_t waiting) noexcept {
-  const int64_t until = Now() + kUrgentSpinNanoseconds;
+// Tries done() awake for at most nanoseconds (the clock read every 64
+// tries); true when it succeeded.
+template <typename Done>
+bool SpinFor(int64_t nanoseconds, Done done) noexcept {
+  const int64_t until = Now() + nanoseconds;
   for (int round = 1;; ++round) {
-    if (signal.load(std::memory_order_acquire) != waiting) return true;
+    if (done()) return true;
     if (round % 64 == 0 && Now() >= until) return false;
   }
+}
+
+// Watches a waiter's signal awake for a bounded while; true when it changed.
+bool AwaitSignal(const std::atomic<uint32_t>& signal, uint32_t waiting) noexcept {
+  return SpinFor(kUrgentSpinNanoseconds,
+                 [&signal, waiting] { return signal.load(std::memory_order_acquire) != waiting; });
 }
 
 // Gives a waiter a new signal, waking it if it sleeps; queue_ is held, so
@@ -241,15 +249,12 @@ void RecursiveLock::UnlockContended() noexcept {
 // release would often put the woken run on that thread's core and keep the
 // host thread off it for milliseconds.
 bool RecursiveLock::SpinBack() noexcept {
-  const int64_t until = Now() + kSpinBackNanoseconds;
-  for (int round = 1;; ++round) {
+  return SpinFor(kSpinBackNanoseconds, [this] {
     uint32_t w = word_.load(std::memory_order_relaxed);
-    if ((w & (kLocked | kWanted)) == 0 &&
-        word_.compare_exchange_weak(w, (w | kLocked) & ~kSpinner, std::memory_order_acquire,
-                                    std::memory_order_relaxed))
-      return true;
-    if (round % 64 == 0 && Now() >= until) return false;
-  }
+    return (w & (kLocked | kWanted)) == 0 &&
+           word_.compare_exchange_weak(w, (w | kLocked) & ~kSpinner, std::memory_order_acquire,
+                                       std::memory_order_relaxed);
+  });
 }
 
 // With queue_ held: takes a free lock nobody is owed, or queues me.

@@ -403,17 +403,14 @@ bool ToStoredInteger(const QuickNumber& n, int32_t* out) noexcept {
 
 double ToStoredDouble(const QuickNumber& n) noexcept { return n.d; }
 
-ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
-  uint8_t* block = ArrayBlock(q.cell);
-  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
-  QuickNumber s;
-  int32_t index;
-  if (!RunQuickNumber(*q.subscript, f, &s) || !ToStoredInteger(s, &index)) return kQuickFallback;
-  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+// The value of an element store into the element at index of block, which
+// the caller has checked: an integer element (kInteger) or a double one.
+template <bool kInteger>
+ErrNo StoreElementValue(const QuickStmt& q, ExecFrame& f, uint8_t* block, int32_t index) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
   uint8_t* element = block + 8;
-  if (q.form == Form::AssignIntElement) {
+  if constexpr (kInteger) {
     int32_t x;
     if (!ToStoredInteger(v, &x)) return kQuickFallback;
     StoreU32(element + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
@@ -421,6 +418,17 @@ ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
     StoreF64(element + static_cast<size_t>(index) * 8, ToStoredDouble(v));
   }
   return kOk;
+}
+
+ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
+  QuickNumber s;
+  int32_t index;
+  if (!RunQuickNumber(*q.subscript, f, &s) || !ToStoredInteger(s, &index)) return kQuickFallback;
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  return q.form == Form::AssignIntElement ? StoreElementValue<true>(q, f, block, index)
+                                          : StoreElementValue<false>(q, f, block, index);
 }
 
 }  // namespace
@@ -466,16 +474,7 @@ ErrNo RunAssignElementAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
   if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
   const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
   if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
-  QuickNumber v;
-  if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  uint8_t* element = block + 8;
-  if constexpr (kInteger) {
-    int32_t x;
-    if (!ToStoredInteger(v, &x)) return kQuickFallback;
-    StoreU32(element + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
-  } else {
-    StoreF64(element + static_cast<size_t>(index) * 8, ToStoredDouble(v));
-  }
+  if (const ErrNo e = StoreElementValue<kInteger>(q, f, block, index); e != kOk) return e;
   return Continue(q, f);
 }
 
