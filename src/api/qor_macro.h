@@ -126,6 +126,10 @@ class QorMacro {
   msc::RunRegistry runs;  // runs under way, for the interrupt
   // A debugger that takes the debug console's place (engine/debug_hooks.h).
   std::atomic<msc::debug::Driver*> debugDriver{nullptr};
+  // Nonzero while every line run must be shown or watched: trace mode or a
+  // debugger. Kept by UpdateWatched, so that a run of decoded forms, which
+  // shows no line, asks one word at every line it follows into.
+  std::atomic<uint32_t> watched{0};
   msc::platform::ConsoleSink console{lock};  // the host's output hook, if any
   msc::LastErrorRecord lastError;            // of the exports that failed
   // What its programs hold, against the host's limit; counted by the runs.

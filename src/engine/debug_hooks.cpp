@@ -1,5 +1,6 @@
 // Views of runs, program and variables for a debugger, and its driver.
 #include "engine/debug_hooks.h"
+#include "engine/run.h"
 
 #include <cstring>
 
@@ -58,7 +59,10 @@ void ForEachRecord(QorMacro& m, Fn&& fn) {
 
 }  // namespace
 
-void InstallDriver(QorMacro& m, Driver* driver) noexcept { m.debugDriver.store(driver, std::memory_order_release); }
+void InstallDriver(QorMacro& m, Driver* driver) noexcept {
+  m.debugDriver.store(driver, std::memory_order_release);
+  UpdateWatched(m);
+}
 
 uint32_t LineOf(const ExecFrame& f) noexcept {
   return f.line != nullptr && RecordLength(f.line) >= kRecordOverhead ? RecordLineNumber(f.line) : 0;

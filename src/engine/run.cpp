@@ -271,6 +271,11 @@ void NoteError(QorMacro& m, ErrNo e, uint32_t statement) noexcept {
 
 void EchoCurrentLine(ExecFrame& f) noexcept { EchoLine(f); }
 
+void UpdateWatched(QorMacro& m) noexcept {
+  const bool watched = (m.reportMode & 15) == kTraceMode || m.debugDriver.load(std::memory_order_relaxed) != nullptr;
+  m.watched.store(watched ? 1 : 0, std::memory_order_relaxed);
+}
+
 bool WatchBeforeLine(ExecFrame& f, RunHold& hold) noexcept {
   debug::Driver* driver = Watcher(f);
   if (driver == nullptr || !StepStopsAt(f.line)) return true;
@@ -305,9 +310,12 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   // unchecked is the line left (and leftAt its end) until then.
   uint8_t* unchecked = nullptr;
   const uint8_t* leftAt = nullptr;
-  const auto nextLine = [&f, &quick, follow, &unchecked, &leftAt]() noexcept {
+  // While forms run, only another thread (a host tracing or debugging)
+  // can turn watching on: forms never start stepping, and a general
+  // statement is followed by the whole test.
+  const auto nextLine = [&f, &m, &quick, follow, &unchecked, &leftAt]() noexcept {
     f.blockContext = 1;
-    quick = Unwatched(f);
+    if (quick) quick = m.watched.load(std::memory_order_relaxed) == 0;
     if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0) return false;

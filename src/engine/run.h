@@ -85,6 +85,10 @@ inline constexpr uint32_t kReportTrace = 2;
 // Prints the current line with its number.
 void EchoCurrentLine(ExecFrame& f) noexcept;
 
+// Sets m.watched from the report mode and the debugger; called after either
+// changes.
+void UpdateWatched(QorMacro& m) noexcept;
+
 // In trace mode or while stepping, prints the current line with its number.
 // Next, Goto and the like pass here on every run, so the usual case, neither
 // tracing nor stepping, is an inline test.

@@ -13,6 +13,7 @@
 
 #include "api/qor_macro.h"
 #include "engine/interrupt.h"
+#include "engine/run.h"
 #include "engine/evaluator.h"
 #include "frontend/code.h"
 #include "frontend/compiler.h"
@@ -257,6 +258,7 @@ ErrNo StmtDebug(ExecFrame& f) noexcept {
   const bool valid = (mode >= 0 && mode <= 3) || (mode >= 16 && mode <= 19);
   if (!valid) return kErrIllegalCall;
   f.macro->reportMode = static_cast<uint32_t>(mode);
+  UpdateWatched(*f.macro);
   return kOk;
 }
 

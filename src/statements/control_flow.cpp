@@ -701,7 +701,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   if ((q.cell != nullptr && variable != q.cell) || variable[0] != kTagInteger) return RunNextForm(q, f);
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
-  if ((f.macro->reportMode & 15) == kReportTrace) return RunNextForm(q, f);
+  if (f.macro->watched.load(std::memory_order_relaxed) != 0) return RunNextForm(q, f);
   if (kToBody && f.follows < loop.bodyFrom) return RunNextForm(q, f);
 
   // A sum out of range goes the general way, which reports it.

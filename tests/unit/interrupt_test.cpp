@@ -126,5 +126,34 @@ TEST_F(Interrupt, EndsADirectStatementAndIsForgottenWhenNothingRuns) {
   EXPECT_GT(Int(L"X&"), 5);
 }
 
+// A host that turns trace on while decoded forms run (a loop over lines,
+// one stepped by Next, one by Goto) sees the loop's lines printed from then
+// on; turning it off again lets the forms take over, until the interrupt.
+TEST_F(Interrupt, TraceTurnedOnByTheHostShowsTheRunningLoop) {
+  const std::vector<std::vector<std::string>> loops = {
+      {"*MAIN", "STARTED& = 1", "For I& = 1 To 2 Step 0", "N& = N& + 1", "Next I&", "Return"},
+      {"*MAIN", "STARTED& = 1", "*AGAIN", "N& = N& + 1", "If N& > 0 Then Goto *AGAIN", "Return"},
+  };
+  for (const auto& lines : loops) {
+    EXPECT_EQ(_DirectExecute(&m, L"New"), 0);
+    EXPECT_EQ(_DirectExecute(&m, L"Debug 0"), 0);
+    Load(lines);
+    int32_t result = -1;
+    const std::string printed = test::Captured([&] {
+      std::thread run([&] { result = _Gosub(&m, L"*MAIN"); });
+      while (Int(L"STARTED&") < 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      EXPECT_EQ(_DirectExecute(&m, L"Debug 2"), 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      EXPECT_EQ(_DirectExecute(&m, L"Debug 0"), 0);
+      EXPECT_EQ(_InterruptQorMacro(&m), 0);
+      run.join();
+    });
+    EXPECT_EQ(result, 210);
+    // Line 40 is the loop's counting line, traced as "40 N& = N& + 1".
+    EXPECT_NE(printed.find("40 N& = N& + 1"), std::string::npos) << lines[2];
+  }
+}
+
 }  // namespace
 }  // namespace msc
