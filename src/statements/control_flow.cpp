@@ -302,6 +302,12 @@ void DecodeLoop(QorMacro& m, uint8_t* forLine, const uint8_t* site, QuickLoop& l
     loop.endStart = QuickTokenStart(*loop.step);
   }
   loop.endsLine = *loop.end == code::EndOfLine;  // expressions end past their spacing
+  // A colon after the limit (and step) is passed as the dispatcher would:
+  // the position after it, the token start on it.
+  if (*loop.end == ':') {
+    loop.endStart = loop.end;
+    ++loop.end;
+  }
   if (loop.endsLine) {
     uint8_t* const next = forLine + RecordLength(forLine);
     if (RecordLength(next) != 0) {

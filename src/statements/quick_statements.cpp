@@ -478,6 +478,17 @@ ErrNo RunAssignElementAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
+// X&(I&) = k, as a loop marking or clearing a table does: the constant
+// needs no evaluation.
+ErrNo RunStoreConstantAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
+  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  StoreU32(block + 8 + static_cast<size_t>(index) * 4, static_cast<uint32_t>(q.value->integer));
+  return Continue(q, f);
+}
+
 ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   uint8_t* const line = JumpLine(q, f);
   JumpTo(f, line);
@@ -768,8 +779,9 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
           decoded.run = RunOneLineIfIntTest;
         if ((decoded.form == Form::AssignIntElement || decoded.form == Form::AssignDblElement) &&
             decoded.subscript->shape == QuickExpr::kIntVar)
-          decoded.run = decoded.form == Form::AssignIntElement ? RunAssignElementAtVariable<true>
-                                                               : RunAssignElementAtVariable<false>;
+          decoded.run = decoded.form == Form::AssignDblElement       ? RunAssignElementAtVariable<false>
+                        : decoded.value->shape == QuickExpr::kInteger ? RunStoreConstantAtVariable
+                                                                      : RunAssignElementAtVariable<true>;
         *q = decoded;
         form = q;
       }
