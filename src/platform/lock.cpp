@@ -8,6 +8,7 @@
 #include "platform/lock.h"
 
 #include <linux/futex.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,9 +30,39 @@ struct RecursiveLock::Waiter {
   // Set while the thread sleeps on signal: a thread that only waits awake
   // needs no wake-up call.
   std::atomic<bool> asleep{false};
+  // Wakes of this waiter still to be made by threads that left queue_;
+  // the waiter outlives them.
+  std::atomic<uint32_t> wakers{0};
   bool urgent = false;
   Waiter* next = nullptr;
   int64_t headSince = 0;  // steady clock, when it became the head
+
+  Waiter() = default;
+  Waiter(const Waiter&) = delete;
+  Waiter& operator=(const Waiter&) = delete;
+  ~Waiter() {
+    while (wakers.load(std::memory_order_acquire) != 0) sched_yield();
+  }
+};
+
+// The futex wakes decided with queue_ held, made once it is released. A
+// wake may switch the waker's core to the woken thread at once; made
+// with queue_ held, it would leave queue_ held by a thread that does not
+// run, and a host thread would wait for it a whole time slice.
+class RecursiveLock::Wakes {
+ public:
+  Wakes() = default;
+  Wakes(const Wakes&) = delete;
+  Wakes& operator=(const Wakes&) = delete;
+  ~Wakes();
+  // Gives w a new signal; true when w sleeps and is to be woken.
+  bool Signal(Waiter& w, uint32_t value) noexcept;
+
+ private:
+  // A section grants the head and makes the next one the head at most.
+  static constexpr int kMost = 2;
+  Waiter* waiters_[kMost] = {};
+  int count_ = 0;
 };
 
 thread_local int RecursiveLock::patientDepth_ = 0;
@@ -93,16 +124,30 @@ bool AwaitSignal(const std::atomic<uint32_t>& signal, uint32_t waiting) noexcept
                  [&signal, waiting] { return signal.load(std::memory_order_acquire) != waiting; });
 }
 
-// Gives a waiter a new signal, waking it if it sleeps; queue_ is held, so
-// the waiter is still waiting and its words still exist. Both sides order
-// their two accesses totally: either the sleeper sees the new signal before
-// it sleeps (the futex wait returns at once) or this sees it asleep.
-void Signal(std::atomic<uint32_t>& signal, const std::atomic<bool>& asleep, uint32_t value) noexcept {
-  signal.store(value, std::memory_order_seq_cst);
-  if (asleep.load(std::memory_order_seq_cst)) FutexWake(signal);
+}  // namespace
+
+// queue_ is held, so the waiter is still waiting. Both sides order their
+// two accesses totally: either the sleeper sees the new signal before it
+// sleeps (the futex wait returns at once) or this sees it asleep. wakers
+// counts the wake before the signal can let the waiter go.
+bool RecursiveLock::Wakes::Signal(Waiter& w, uint32_t value) noexcept {
+  w.wakers.fetch_add(1, std::memory_order_seq_cst);
+  w.signal.store(value, std::memory_order_seq_cst);
+  if (!w.asleep.load(std::memory_order_seq_cst)) {
+    w.wakers.fetch_sub(1, std::memory_order_release);
+    return false;
+  }
+  assert(count_ < kMost);
+  waiters_[count_++] = &w;
+  return true;
 }
 
-}  // namespace
+RecursiveLock::Wakes::~Wakes() {
+  for (int i = 0; i < count_; ++i) {
+    FutexWake(waiters_[i]->signal);
+    waiters_[i]->wakers.fetch_sub(1, std::memory_order_release);
+  }
+}
 
 // With queue_ held: takes the lock when it is free and no hand-over is owed.
 bool RecursiveLock::TryTakeFree() noexcept {
@@ -114,12 +159,12 @@ bool RecursiveLock::TryTakeFree() noexcept {
   return false;
 }
 
-void RecursiveLock::MakeHead(Waiter* w) noexcept {
+void RecursiveLock::MakeHead(Waiter* w, Wakes& wakes) noexcept {
   if (w == nullptr) return;
   w->headSince = Now();
   // A waiter that was not the head sleeps without a limit; wake it so that
   // it starts timing its slice.
-  if (!w->urgent) Signal(w->signal, w->asleep, Waiter::kPoked);
+  if (!w->urgent) (void)wakes.Signal(*w, Waiter::kPoked);
 }
 
 void RecursiveLock::UpdateQueueBits() noexcept {
@@ -157,16 +202,16 @@ void RecursiveLock::Enqueue(Waiter& me) noexcept {
 
 // With queue_ held and the lock owned by nobody in particular (its kLocked
 // bit set, owner_ and depth_ cleared by the giver): the head becomes the
-// owner, and the next waiter the head.
-void RecursiveLock::GrantHead() noexcept {
+// owner, and the next waiter the head. True when the new owner sleeps.
+bool RecursiveLock::GrantHead(Wakes& wakes) noexcept {
   Waiter* const h = head_;
   assert(h != nullptr);
   head_ = h->next;
   if (head_ == nullptr) tail_ = nullptr;
   word_.fetch_and(~kWanted, std::memory_order_relaxed);
   UpdateQueueBits();
-  MakeHead(head_);
-  Signal(h->signal, h->asleep, Waiter::kGranted);
+  MakeHead(head_, wakes);
+  return wakes.Signal(*h, Waiter::kGranted);
 }
 
 // Returns once the lock is this thread's.
@@ -174,6 +219,7 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
   for (;;) {
     int64_t timeout = -1;
     {
+      Wakes wakes;
       std::lock_guard<std::mutex> hold(queue_);
       if (me.signal.load(std::memory_order_relaxed) == Waiter::kGranted) return;
       me.signal.store(Waiter::kWaiting, std::memory_order_relaxed);
@@ -188,7 +234,7 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
           if (head_ == nullptr) tail_ = nullptr;
           word_.fetch_and(~kWanted, std::memory_order_relaxed);
           UpdateQueueBits();
-          MakeHead(head_);
+          MakeHead(head_, wakes);
           return;
         }
         if (!me.urgent) {
@@ -229,27 +275,31 @@ void RecursiveLock::LockContended() noexcept {
 }
 
 void RecursiveLock::UnlockContended() noexcept {
+  Wakes wakes;
   std::lock_guard<std::mutex> hold(queue_);
   if (head_ == nullptr) {
     word_.fetch_and(~(kLocked | kQueued | kWanted), std::memory_order_release);
     return;
   }
   if ((word_.load(std::memory_order_relaxed) & kWanted) != 0) {
-    GrantHead();
+    (void)GrantHead(wakes);
     return;
   }
   // Nobody is owed the lock yet: free it. A run that stepped aside for this
   // thread is spinning to take it back; otherwise the head tries for it.
   const uint32_t before = word_.fetch_and(~kLocked, std::memory_order_release);
-  if ((before & kSpinner) == 0) Signal(head_->signal, head_->asleep, Waiter::kPoked);
+  if ((before & kSpinner) == 0) (void)wakes.Signal(*head_, Waiter::kPoked);
 }
 
 // Waits awake, a bounded while, to take back the lock an urgent waiter was
 // given; true when it did. Waking a sleeping run from the urgent thread's
 // release would often put the woken run on that thread's core and keep the
-// host thread off it for milliseconds.
-bool RecursiveLock::SpinBack() noexcept {
-  return SpinFor(kSpinBackNanoseconds, [this] {
+// host thread off it for milliseconds. When the urgent waiter had to be
+// woken, it may have been woken onto this core: the spin then yields at
+// every try, so that it runs at once.
+bool RecursiveLock::SpinBack(bool yielding) noexcept {
+  return SpinFor(kSpinBackNanoseconds, [this, yielding] {
+    if (yielding) sched_yield();
     uint32_t w = word_.load(std::memory_order_relaxed);
     return (w & (kLocked | kWanted)) == 0 &&
            word_.compare_exchange_weak(w, (w | kLocked) & ~kSpinner, std::memory_order_acquire,
@@ -268,13 +318,15 @@ void RecursiveLock::HandOver() noexcept {
   if (depth_ != 1) return;  // held further out as well: nothing to hand over
   Waiter me;
   bool spinning = false;
+  bool woken = false;
   {
+    Wakes wakes;
     std::lock_guard<std::mutex> hold(queue_);
     if ((word_.load(std::memory_order_relaxed) & kWanted) == 0 || head_ == nullptr) return;
     owner_.store(0, std::memory_order_relaxed);
     depth_ = 0;
     const bool urgent = head_->urgent;
-    GrantHead();
+    woken = GrantHead(wakes);
     if (urgent && (word_.load(std::memory_order_relaxed) & kSpinner) == 0) {
       word_.fetch_or(kSpinner, std::memory_order_relaxed);
       spinning = true;
@@ -283,7 +335,7 @@ void RecursiveLock::HandOver() noexcept {
     }
   }
   if (spinning) {
-    if (SpinBack()) {
+    if (SpinBack(woken)) {
       owner_.store(ThreadToken(), std::memory_order_relaxed);
       depth_ = 1;
       return;

@@ -109,6 +109,7 @@ class RecursiveLock {
 
  private:
   struct Waiter;
+  class Wakes;
   static constexpr uint32_t kLocked = 1;
   static constexpr uint32_t kQueued = 2;
   static constexpr uint32_t kWanted = 4;
@@ -124,12 +125,12 @@ class RecursiveLock {
   // The slow paths, with queue_ held.
   [[nodiscard]] bool TryTakeFree() noexcept;
   void Enqueue(Waiter& w) noexcept;
-  void GrantHead() noexcept;
-  void MakeHead(Waiter* w) noexcept;
+  [[nodiscard]] bool GrantHead(Wakes& wakes) noexcept;
+  void MakeHead(Waiter* w, Wakes& wakes) noexcept;
   void UpdateQueueBits() noexcept;
   void Sleep(Waiter& w) noexcept;
   [[nodiscard]] bool TakeFreeOrEnqueue(Waiter& w) noexcept;
-  [[nodiscard]] bool SpinBack() noexcept;
+  [[nodiscard]] bool SpinBack(bool yielding) noexcept;
 
   std::atomic<uint32_t> word_{0};
   std::atomic<uintptr_t> owner_{0};
