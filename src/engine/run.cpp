@@ -373,9 +373,10 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
           }
           if (!nextLine()) return kOk;
           e = kOk;
-        } else if (const uint8_t c = *f.pos; c == ':') {
-          f.tokenStart = f.pos++;
-        } else if (c == code::EndOfLine) {
+        } else if (*f.pos == code::EndOfLine) {
+          // (Forms that go on in sequence pass a colon after them and end
+          // their line with kQuickLineEnd; a form left on a colon finds no
+          // form there, and the colon is passed below.)
           f.tokenStart = f.pos;
           if (!nextLine()) return kOk;
         }
