@@ -106,7 +106,9 @@ class QorMacro {
 
   msc::ProgramArea program;
   msc::VariableArea variables;
-  uint32_t reportMode = 1;
+  // Written by a Debug statement of any run, a host's included, while
+  // other runs read it.
+  std::atomic<uint32_t> reportMode{1};
   char stopPattern[256] = {};
   uint32_t lastErrorLine = 0;
   uint32_t lastErrorNumber = 0;

@@ -1059,6 +1059,18 @@ ErrNo QuickEndSelect(ExecFrame& f) noexcept {
   return kOk;
 }
 
+bool QuickLeaveSelect(ExecFrame& f, uint8_t* line, const uint8_t* pos, const uint8_t* tokenStart) noexcept {
+  uint8_t* e = f.TopEntry(tok::Select);
+  if (e == nullptr || LoadU32(e + kSelectMatched) == 0 || LoadU32(e + kSelectKind) != kSelectNumber ||
+      f.macro->watched.load(std::memory_order_relaxed) != 0)
+    return false;
+  f.top = e + kSelectSize;  // the entry on top, which owns nothing
+  f.line = line;
+  f.pos = pos;
+  f.tokenStart = tokenStart;
+  return true;
+}
+
 ErrNo StmtEndSelect(ExecFrame& f) noexcept {
   uint8_t* e = f.TopEntry(tok::Select);
   if (e == nullptr) return 122;

@@ -645,6 +645,11 @@ ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
 }
 
 ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
+  // The commonest way a Case is met: the block before it ran, and its End
+  // Select is known to follow.
+  if (const QuickStmt* end = q.chained; end != nullptr && end != &q &&
+                                        QuickLeaveSelect(f, q.kase.endLine, end->after, end->afterStart))
+    return kOk;
   f.pos = q.after;
   f.tokenStart = q.afterStart;
   if (const ErrNo e = QuickCaseRun(f, q.kase); e != kOk || f.pos != q.kase.endPos) return e;

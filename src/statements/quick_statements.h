@@ -206,6 +206,12 @@ struct QuickStmt {
 // End Select of a number Select, which owns nothing to free; any other
 // the general way.
 [[nodiscard]] ErrNo QuickEndSelect(ExecFrame& f) noexcept;
+// A Case met after the block of a number Select that matched, followed by
+// its End Select: leaves the Select at once, at line and pos past the End
+// Select, as running the Case and then the End Select would. False, with
+// nothing changed, for any other Select and while a line must be shown.
+[[nodiscard]] bool QuickLeaveSelect(ExecFrame& f, uint8_t* line, const uint8_t* pos,
+                                    const uint8_t* tokenStart) noexcept;
 // Case with its form, the position after its word (after Else, or after the
 // constant with the token start there); kQuickFallback for a text selector
 // or no open Select.
