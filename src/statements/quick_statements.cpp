@@ -522,9 +522,38 @@ ErrNo RunOneLineIf(const QuickStmt& q, ExecFrame& f) noexcept {
   return OneLineIfTaking(v.d != 0.0, q, f);  // NaN counts as true
 }
 
-// The same with an integer variable compared with an integer or another.
+// The same with an integer variable compared with an integer constant
+// (kConstant) or another integer variable, one runner a comparison, so that
+// the usual loop test costs no dispatch on its kind.
+template <QuickExpr::Test kTest, bool kConstant>
 ErrNo RunOneLineIfIntTest(const QuickStmt& q, ExecFrame& f) noexcept {
-  return OneLineIfTaking(IntTestHolds(*q.value), q, f);
+  const QuickExpr& e = *q.value;
+  const int32_t a = static_cast<int32_t>(LoadU32(e.cell + 1));
+  const int32_t b = kConstant ? e.integer : static_cast<int32_t>(LoadU32(e.other + 1));
+  bool holds;
+  if constexpr (kTest == QuickExpr::kLess) holds = a < b;
+  if constexpr (kTest == QuickExpr::kGreater) holds = a > b;
+  if constexpr (kTest == QuickExpr::kEqual) holds = a == b;
+  if constexpr (kTest == QuickExpr::kNotEqual) holds = a != b;
+  if constexpr (kTest == QuickExpr::kLessEqual) holds = a <= b;
+  if constexpr (kTest == QuickExpr::kGreaterEqual) holds = a >= b;
+  return OneLineIfTaking(holds, q, f);
+}
+
+template <bool kConstant>
+QuickRunner IntTestRunner(QuickExpr::Test test) noexcept {
+  switch (test) {
+    case QuickExpr::kLess: return RunOneLineIfIntTest<QuickExpr::kLess, kConstant>;
+    case QuickExpr::kGreater: return RunOneLineIfIntTest<QuickExpr::kGreater, kConstant>;
+    case QuickExpr::kEqual: return RunOneLineIfIntTest<QuickExpr::kEqual, kConstant>;
+    case QuickExpr::kNotEqual: return RunOneLineIfIntTest<QuickExpr::kNotEqual, kConstant>;
+    case QuickExpr::kLessEqual: return RunOneLineIfIntTest<QuickExpr::kLessEqual, kConstant>;
+    default: return RunOneLineIfIntTest<QuickExpr::kGreaterEqual, kConstant>;
+  }
+}
+
+QuickRunner IntTestRunner(const QuickExpr& e) noexcept {
+  return e.other == nullptr ? IntTestRunner<true>(e.test) : IntTestRunner<false>(e.test);
 }
 
 // X& = Y& + integer: the sum stored where it fits, else the general way
@@ -781,7 +810,7 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
         if (decoded.form == Form::AssignInteger && decoded.value->shape == QuickExpr::kIntSum)
           decoded.run = RunAssignIntSum;
         if (decoded.form == Form::OneLineIf && decoded.value->shape == QuickExpr::kIntTest)
-          decoded.run = RunOneLineIfIntTest;
+          decoded.run = IntTestRunner(*decoded.value);
         if ((decoded.form == Form::AssignIntElement || decoded.form == Form::AssignDblElement) &&
             decoded.subscript->shape == QuickExpr::kIntVar)
           decoded.run = decoded.form == Form::AssignDblElement       ? RunAssignElementAtVariable<false>

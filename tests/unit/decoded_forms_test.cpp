@@ -64,6 +64,7 @@ class DecodedFormsTest : public testing::Test {
     Outcomes out;
     for (int run = 0; run < (direct.empty() ? 3 : 4); ++run) {
       m.reportMode = run == 2 ? kReportTrace : 0;
+      UpdateWatched(m);
       EXPECT_EQ(Direct(reset), kOk) << reset;
       m.lastErrorLine = 0;
       ErrNo e = kOk;
@@ -75,6 +76,7 @@ class DecodedFormsTest : public testing::Test {
       }
     }
     m.reportMode = 0;
+    UpdateWatched(m);
     return out;
   }
 
@@ -273,6 +275,27 @@ TEST_F(DecodedFormsTest, OneLineIfFormsTakeTheBranchesOfTheGeneralIf) {
   }
 }
 
+// Each comparison of an integer variable with a constant and with another,
+// below, at and above it: the If takes the general If's branch.
+TEST_F(DecodedFormsTest, IntegerComparisonsInOneLineIfsHoldAsInTheGeneralIf) {
+  Program({"10 *E", "30 Return"});
+  const struct { const char* test; bool below, at, above; } tests[] = {
+      {"<", true, false, false}, {">", false, false, true},  {"=", false, true, false},
+      {"<>", true, false, true}, {"<=", true, true, false}, {">=", false, true, true},
+  };
+  for (const auto& t : tests) {
+    for (const char* right : {"4", "N&"}) {
+      ASSERT_EQ(Direct(std::string("20 If M& ") + t.test + " " + right + " Then R& = 1 Else R& = 2"), kOk);
+      const bool holds[] = {t.below, t.at, t.above};
+      for (int m3 = 0; m3 < 3; ++m3) {
+        const std::string reset = "N& = 4 : R& = 0 : M& = " + std::to_string(3 + m3);
+        EXPECT_EQ(Runs("*E", reset, [&] { return Ints({"R&"}); }), Outcomes(3, holds[m3] ? "R&1" : "R&2"))
+            << "M& " << t.test << " " << right << " with M& = " << 3 + m3;
+      }
+    }
+  }
+}
+
 // For and Next: double starts and limits, limits and steps changed by the
 // body, leaving early, loops over a double variable or an element (the
 // general path), a limit no form computes, and comments in the body. Plain
@@ -396,6 +419,7 @@ TEST_F(DecodedFormsTest, TracingAndSteppingStillShowEveryLine) {
       "Macro(SC) 60 Return\n";
   for (int run = 0; run < 3; ++run) {
     m.reportMode = run == 1 ? 0 : kReportTrace;
+    UpdateWatched(m);
     EXPECT_EQ(test::Captured([&] { EXPECT_EQ(RunLabel(m, "*T"), kOk); }), run == 1 ? "" : trace) << run;
     EXPECT_EQ(test::IntVar(m, "S&"), 3);
   }
@@ -552,7 +576,7 @@ class RandomProgram {
     return Pick(4) == 0 ? "(" + e + ")" : e;
   }
   std::string Condition() {
-    static const char* const tests[] = {" < ", " > ", " = ", " <> ", " <= "};
+    static const char* const tests[] = {" < ", " > ", " = ", " <> ", " <= ", " >= "};
     return Expression(1) + Of(tests) + Expression(1);
   }
   std::string Simple(bool calls = true) {
