@@ -10,8 +10,9 @@
 # iteration count and a line "@PAD@" stands for 2,000 comment lines. Every
 # program runs at two sizes, N and 3N; the difference of the fastest times of
 # REPEAT runs (default 3) divided by 2N is the cost of one iteration, so
-# start-up and loading do not count. The interpreters are installed with
-# apt-get when missing (sudo when not root). Not part of CI.
+# start-up and loading do not count. The interpreters take turns run by run.
+# They are installed with apt-get when missing (sudo when not root). Not part
+# of CI.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -63,29 +64,42 @@ run_one() {
   esac
 }
 
-# The fastest of $repeat runs of a file, in nanoseconds.
-best_ns() {
-  local lang=$1 file=$2 best=0 start end t i
-  for ((i = 0; i < repeat; i++)); do
-    start=$(date +%s%N)
-    run_one "$lang" "$file" </dev/null >/dev/null 2>&1 || { echo "compare.sh: $file failed" >&2; exit 1; }
-    end=$(date +%s%N)
-    t=$((end - start))
-    ((best == 0 || t < best)) && best=$t
-  done
-  echo "$best"
+# Nanoseconds of one run of a file.
+run_ns() {
+  local start end
+  start=$(date +%s%N)
+  run_one "$1" "$2" </dev/null >/dev/null 2>&1 || { echo "compare.sh: $2 failed" >&2; exit 1; }
+  end=$(date +%s%N)
+  echo $((end - start))
 }
 
-# Nanoseconds of one iteration, in tenths.
-per_iteration() {
-  local name=$1 lang=$2 n=$3 small large
-  local src=$lang
-  [[ $lang == jit ]] && src=lua
-  small=$(best_ns "$lang" "$(instantiate "$name" "$src" "$n")")
-  large=$(best_ns "$lang" "$(instantiate "$name" "$src" $((3 * n)))")
-  local net=$((large > small ? large - small : 0))
-  echo $((net * 10 / (2 * n)))
+# Times one benchmark in every language into t[lang], in tenths of a
+# nanosecond per iteration. The languages take turns within each of the
+# $repeat rounds, so that a slow spell of a shared machine falls on all of
+# them alike rather than on one; the fastest time of each file counts.
+time_benchmark() {
+  local name=$1 n=$2 lang src r ns
+  declare -A small=() large=() best_small=() best_large=()
+  for lang in "${langs[@]}"; do
+    src=$lang
+    [[ $lang == jit ]] && src=lua
+    small[$lang]=$(instantiate "$name" "$src" "$n")
+    large[$lang]=$(instantiate "$name" "$src" $((3 * n)))
+  done
+  for ((r = 0; r < repeat; r++)); do
+    for lang in "${langs[@]}"; do
+      ns=$(run_ns "$lang" "${small[$lang]}")
+      ((${best_small[$lang]:-0} == 0 || ns < best_small[$lang])) && best_small[$lang]=$ns
+      ns=$(run_ns "$lang" "${large[$lang]}")
+      ((${best_large[$lang]:-0} == 0 || ns < best_large[$lang])) && best_large[$lang]=$ns
+    done
+  done
+  for lang in "${langs[@]}"; do
+    local net=$((best_large[$lang] > best_small[$lang] ? best_large[$lang] - best_small[$lang] : 0))
+    t[$lang]=$((net * 10 / (2 * n)))
+  done
 }
+langs=(mcr lua jit bbc yab)
 
 tenths() { printf '%d.%d' $(($1 / 10)) $(($1 % 10)); }
 
@@ -100,7 +114,7 @@ for file in "$here"/compare/*.mcr; do
   name=$(basename "$file" .mcr)
   n=${base[$name]:-$default_n}
   declare -A t=()
-  for lang in mcr lua jit bbc yab; do t[$lang]=$(per_iteration "$name" "$lang" "$n"); done
+  time_benchmark "$name" "$n"
   basics=$((t[bbc] < t[yab] ? t[bbc] : t[yab]))
   # Ratios: how many times slower macro-sc is (below 1: faster).
   vs_lua=$(ratio "${t[mcr]}" "${t[lua]}")

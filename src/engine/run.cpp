@@ -292,7 +292,13 @@ bool StartsWithTaskBoundary(const uint8_t* line) noexcept {
   return c == tok::Task || c == tok::EndParallelExecute;
 }
 
-ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow) noexcept {
+namespace {
+
+// The dispatcher for one way of following lines, so that the tests of the
+// mode drop out of the path between two forms.
+template <LineFollow kFollow>
+ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
+  constexpr LineFollow follow = kFollow;
   QorMacro& m = *f.macro;
   Token t;
   // Forms run while nothing is traced or stepped. Only a general statement
@@ -313,13 +319,13 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
   // While forms run, only another thread (a host tracing or debugging)
   // can turn watching on: forms never start stepping, and a general
   // statement is followed by the whole test.
-  const auto nextLine = [&f, &m, &quick, follow, &unchecked, &leftAt]() noexcept {
+  const auto nextLine = [&f, &m, &quick, &unchecked, &leftAt]() noexcept {
     f.blockContext = 1;
     if (quick) quick = m.watched.load(std::memory_order_relaxed) == 0;
     if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0) return false;
-    if (follow == LineFollow::kToTaskBoundary) {
+    if constexpr (follow == LineFollow::kToTaskBoundary) {
       unchecked = f.line;
       leftAt = f.pos;
     }
@@ -351,7 +357,7 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
       // finding the next by the place it left off.
       const QuickStmt* q = QuickStatementAt(f, f.pos);
       while (q != nullptr) {
-        unchecked = nullptr;
+        if constexpr (follow == LineFollow::kToTaskBoundary) unchecked = nullptr;
         const uint8_t* const start = f.pos;
 #ifndef NDEBUG
         const uint64_t generation = m.program.generation;
@@ -359,7 +365,28 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
         e = q->run(*q, f);
         // Forms never edit the program, so they all stay valid here.
         assert(m.program.generation == generation);
-        if (e != kOk) [[unlikely]] {
+        if (e == kOk) [[likely]] {
+          // A thread waiting for the lock is handed it here; the next form
+          // is then looked up anew. An interrupt raises the lock's attention
+          // flag, so a run of forms notices it here too.
+          if (hold.Yielded()) {
+            if (Interrupted(f)) [[unlikely]] return endInterrupted();
+            break;
+          }
+          // The place this form left off last time, which is never a line's
+          // end: that is tested before a place is remembered.
+          if (q->nextSite == f.pos) {
+            q = q->nextForm;
+            continue;
+          }
+          if (*f.pos == code::EndOfLine) {
+            // (Forms that go on in sequence pass a colon after them and end
+            // their line with kQuickLineEnd; a form left on a colon finds
+            // no form there, and the colon is passed below.)
+            f.tokenStart = f.pos;
+            if (!nextLine()) return kOk;
+          }
+        } else {
           if (e == kQuickLineEnd) {
             while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
             f.tokenStart = f.pos;
@@ -373,19 +400,10 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
           }
           if (!nextLine()) return kOk;
           e = kOk;
-        } else if (*f.pos == code::EndOfLine) {
-          // (Forms that go on in sequence pass a colon after them and end
-          // their line with kQuickLineEnd; a form left on a colon finds no
-          // form there, and the colon is passed below.)
-          f.tokenStart = f.pos;
-          if (!nextLine()) return kOk;
-        }
-        // A thread waiting for the lock is handed it here; the next form is
-        // then looked up anew. An interrupt raises the lock's attention
-        // flag, so a run of forms notices it here too.
-        if (hold.Yielded()) {
-          if (Interrupted(f)) [[unlikely]] return endInterrupted();
-          break;
+          if (hold.Yielded()) {
+            if (Interrupted(f)) [[unlikely]] return endInterrupted();
+            break;
+          }
         }
         q = FollowingForm(*q, f);
       }
@@ -429,6 +447,16 @@ ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow
     hold.Release();
     NoteError(m, e, statement);
     if (!TrapError(f, base, e)) return e;
+  }
+}
+
+}  // namespace
+
+ErrNo DispatchLine(ExecFrame& f, uint8_t* base, RunHold& hold, LineFollow follow) noexcept {
+  switch (follow) {
+    case LineFollow::kToTaskBoundary: return DispatchLineAs<LineFollow::kToTaskBoundary>(f, base, hold);
+    case LineFollow::kFollowLines: return DispatchLineAs<LineFollow::kFollowLines>(f, base, hold);
+    default: return DispatchLineAs<LineFollow::kStayOnLine>(f, base, hold);
   }
 }
 

@@ -615,12 +615,13 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
     if (c == nullptr) return &kCasesOneByOne;
     if (c->form == Form::EndSelect) break;
     if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
-    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line, c->after, c->afterStart, nullptr, nullptr};
+    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line, c->after, c->afterStart, nullptr, nullptr, nullptr};
     if (uint8_t* next = line + RecordLength(line); *SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
       ExecFrame body(f.macro);
       body.line = next;
       entry.bodySite = RecordCode(next);
       entry.bodyForm = QuickStatementAt(body, entry.bodySite);
+      entry.bodyLine = next;
     }
     found[count++] = entry;
     if (c->kase.isElse) break;
@@ -645,11 +646,18 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
 // Opens the block at the Case c that matched; the form where the run goes on
 // from it is known, so the dispatcher needs no lookup.
 ErrNo SelectCase(const QuickStmt& q, ExecFrame& f, double selector, const QuickCaseTable::Entry& c) noexcept {
-  if (c.bodySite != nullptr) {
-    q.nextSite = c.bodySite;
-    q.nextForm = c.bodyForm;
-  }
-  return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
+  if (c.bodySite == nullptr) return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
+  q.nextSite = c.bodySite;
+  q.nextForm = c.bodyForm;
+  // Following lines, the run goes straight on to the body's line, as the
+  // end of the Case's line would take it there; a line that must be shown
+  // is reached the usual way.
+  if (c.bodyForm == nullptr || f.follows < LineFollow::kToTaskBoundary ||
+      f.macro->watched.load(std::memory_order_relaxed) != 0)
+    return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
+  const ErrNo e = QuickSelectTo(f, selector, true, c.bodyLine, c.bodySite, c.bodySite);
+  f.blockContext = 1;
+  return e;
 }
 
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
@@ -677,8 +685,14 @@ ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
   // The commonest way a Case is met: the block before it ran, and its End
   // Select is known to follow.
   if (const QuickStmt* end = q.chained; end != nullptr && end != &q &&
-                                        QuickLeaveSelect(f, q.kase.endLine, end->after, end->afterStart))
+                                        QuickLeaveSelect(f, q.kase.endLine, end->after, end->afterStart)) {
+    // Past an End Select that ends its line, on to the next line directly.
+    if (q.leaveLine != nullptr && f.follows >= q.leavesFrom) {
+      JumpTo(f, q.leaveLine);
+      f.blockContext = 1;
+    }
     return kOk;
+  }
   f.pos = q.after;
   f.tokenStart = q.afterStart;
   if (const ErrNo e = QuickCaseRun(f, q.kase); e != kOk || f.pos != q.kase.endPos) return e;
@@ -687,6 +701,13 @@ ErrNo RunCase(const QuickStmt& q, ExecFrame& f) noexcept {
   if (q.chained == nullptr) {
     const QuickStmt* c = QuickStatementAt(f, f.pos);
     q.chained = c != nullptr && c->form == Form::EndSelect ? c : &q;
+    q.leaveLine = nullptr;
+    q.leavesFrom = LineFollow::kNever;
+    if (uint8_t* next = q.kase.endLine + RecordLength(q.kase.endLine);
+        q.chained != &q && *SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
+      q.leaveLine = next;
+      q.leavesFrom = StartsWithTaskBoundary(next) ? LineFollow::kFollowLines : LineFollow::kToTaskBoundary;
+    }
   }
   if (q.chained == &q) return kOk;
   return q.chained->run(*q.chained, f);

@@ -117,6 +117,9 @@ struct QuickCaseTable {
     // site when the Case's line goes on.
     const uint8_t* bodySite;
     const QuickStmt* bodyForm;
+    // The line of bodySite, which a frame following lines goes to at once
+    // when bodyForm is a form (so the line is no task boundary).
+    uint8_t* bodyLine;
   };
   const Entry* entries;  // count of them, in the form arena
   uint32_t count;
@@ -152,15 +155,24 @@ struct QuickStmt {
   QuickAppend append;           // AppendText; Chr$'s number is in value
   bool endsLine;                // nothing but spacing follows the decoded part
   // The place the form left off last time and the form there (null: none),
-  // so that a run of forms needs no lookup (under the object lock).
+  // so that a run of forms needs no lookup (under the object lock); and the
+  // place before that, as a Next goes back into its loop or out of it and
+  // an If goes either way.
   mutable const uint8_t* nextSite;
   mutable const QuickStmt* nextForm;
+  mutable const uint8_t* otherSite;
+  mutable const QuickStmt* otherForm;
   // Select: its Cases, found on its first run (null: not looked for yet).
   mutable const QuickCaseTable* cases;
   // The form that always runs right after this one, found on first use
   // (null: not looked for yet; this form itself: none to take): a Case's
   // End Select, the Goto of a one-line If's Then.
   mutable const QuickStmt* chained;
+  // A Case whose End Select ends its line: the line after it (null: none),
+  // where leaving the Select goes on at once in a frame of at least
+  // leavesFrom; found with chained.
+  mutable uint8_t* leaveLine;
+  mutable LineFollow leavesFrom;
 };
 
 // Decodes the statement at site on its first visit; null when it has no form.
@@ -241,10 +253,12 @@ struct QuickStmt {
 
 // The form at the place the last run of q left off, remembered in q.
 [[nodiscard]] inline const QuickStmt* FollowingForm(const QuickStmt& q, ExecFrame& f) noexcept {
-  if (q.nextSite != f.pos) {
-    q.nextSite = f.pos;
-    q.nextForm = QuickStatementAt(f, f.pos);
-  }
+  if (q.nextSite == f.pos) return q.nextForm;
+  if (q.otherSite == f.pos) return q.otherForm;
+  q.otherSite = q.nextSite;
+  q.otherForm = q.nextForm;
+  q.nextSite = f.pos;
+  q.nextForm = QuickStatementAt(f, f.pos);
   return q.nextForm;
 }
 
