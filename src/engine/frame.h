@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -67,11 +68,15 @@ struct ExecFrame {
   const std::atomic<uint32_t>* epochNow = nullptr;  // the object's epoch, once the run is registered
   QorMacro* macro = nullptr;
   PendingOperands* pending = nullptr;   // values an evaluation keeps (host_window.h)
-  alignas(8) uint8_t stack[kControlStackSize];
+  // The entries grow down from stack + kControlStackSize. The 4 bytes past
+  // that stay 0 and are read as the tag of the top entry when the stack is
+  // empty: no entry's tag is 0, so asking for the top entry needs no test
+  // for an empty stack.
+  alignas(8) uint8_t stack[kControlStackSize + 4];
   uint8_t* top = stack + kControlStackSize;
   FrameCount counted;
 
-  explicit ExecFrame(QorMacro* m) noexcept : macro(m), counted(m) {}
+  explicit ExecFrame(QorMacro* m) noexcept : macro(m), counted(m) { std::memset(stack + kControlStackSize, 0, 4); }
   ExecFrame(const ExecFrame&) = delete;
   ExecFrame& operator=(const ExecFrame&) = delete;
   ~ExecFrame() { Unwind(); }
@@ -85,6 +90,7 @@ struct ExecFrame {
   // is a few stores (Gosub and For push on every call and loop).
   [[nodiscard]] uint8_t* Push(uint16_t tag, uint16_t payloadLength) noexcept {
     const size_t need = 4 + size_t{payloadLength};
+    assert(tag != 0);
     if (static_cast<size_t>(top - stack) < need) return nullptr;
     top -= need;
     std::memcpy(top, &tag, 2);
@@ -96,7 +102,8 @@ struct ExecFrame {
   // Payload of the top entry when its tag is the given code, else null.
   // Inline: Next and Loop ask on every pass.
   [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept {
-    if (StackEmpty()) return nullptr;
+    assert(tag != 0);
+    assert(top != StackEnd() || (top[0] == 0 && top[1] == 0));
     uint16_t t;
     std::memcpy(&t, top, sizeof t);
     return t == tag ? top + 4 : nullptr;

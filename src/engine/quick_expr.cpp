@@ -9,6 +9,7 @@
 //               or a cell address
 #include "engine/quick_expr.h"
 
+#include <cassert>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -49,6 +50,7 @@ struct Step {
   Op op;
   uint8_t binary;     // operator code of Binary and BinaryWith
   Op operand;         // BinaryWith: how its operand is pushed (Integer .. DblVar)
+  uint8_t chain;      // BinaryWith in a kChain expression: ChainCode of its operator and operand
   uint16_t function;  // function index of Function
   int32_t integer;
   union {
@@ -763,10 +765,41 @@ void SetIntegerShape(QuickExpr& e, const uint8_t* cell, const Step& with) noexce
   e.cell = cell;
 }
 
+// The place of + - * or / with one kind of operand among the cases of
+// RunQuickChain; kNoChain for any other operator or operand.
+constexpr uint8_t kNoChain = 255;
+constexpr uint8_t ChainCode(int op, Op operand) noexcept {
+  const int kind = static_cast<int>(operand);
+  if (kind > static_cast<int>(Op::DblVar)) return kNoChain;
+  switch (op) {
+    case kOpAdd: return static_cast<uint8_t>(kind);
+    case kOpSubtract: return static_cast<uint8_t>(4 + kind);
+    case kOpMultiply: return static_cast<uint8_t>(8 + kind);
+    case kOpDivide: return static_cast<uint8_t>(12 + kind);
+    default: return kNoChain;
+  }
+}
+static_assert(static_cast<int>(Op::Integer) == 0 && static_cast<int>(Op::DblVar) == 3,
+              "the four pushes come first, in the order of RunQuickChain's cases");
+
+// A push followed only by fused operators RunQuickChain runs: those steps
+// get their codes.
+bool MarkChain(Step* steps, uint32_t count) noexcept {
+  if (count < 3 || !IsPush(steps[0].op)) return false;
+  for (uint32_t i = 1; i < count; ++i)
+    if (steps[i].op != Op::BinaryWith || ChainCode(steps[i].binary, steps[i].operand) == kNoChain) return false;
+  for (uint32_t i = 1; i < count; ++i) steps[i].chain = ChainCode(steps[i].binary, steps[i].operand);
+  return true;
+}
+
 // The shape of a one-step expression, run from the head alone, and of a
 // push with one fused operator or one math function.
-void SetShape(QuickExpr& e, const Step* steps) noexcept {
+void SetShape(QuickExpr& e, Step* steps) noexcept {
   e.shape = QuickExpr::kSteps;
+  if (MarkChain(steps, e.count)) {
+    e.shape = QuickExpr::kChain;
+    return;
+  }
   if (e.count == 2 && IsPush(steps[0].op) && steps[1].op == Op::Function) {
     e.pair = MathOfFor(steps[0].op, static_cast<uint16_t>(steps[1].function + kFunctionFirst));
     if (e.pair != nullptr) e.shape = QuickExpr::kPair;
@@ -831,6 +864,52 @@ bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept 
   for (const Step* const end = s + e.count; s != end; ++s)
     if (!s->run(*s, m)) return false;
   Put(*out, m.top);
+  return true;
+}
+
+// The number stays in registers from step to step, and each step is one
+// jump through the switch rather than a call.
+bool RunQuickChain(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept {
+  if (f.evalDepth > kDepthRoom) return false;
+  const Step* s = StepsOf(e);
+  Num top;
+  switch (s->op) {
+    case Op::Integer: top = Load<Op::Integer>(*s); break;
+    case Op::Double: top = Load<Op::Double>(*s); break;
+    case Op::IntVar: top = Load<Op::IntVar>(*s); break;
+    default: top = Load<Op::DblVar>(*s); break;
+  }
+  for (const Step* const end = s + e.count; ++s != end;) {
+    switch (s->chain) {
+      case ChainCode(kOpAdd, Op::Integer): Combine<kOpAdd>(top, Load<Op::Integer>(*s)); break;
+      case ChainCode(kOpAdd, Op::Double): Combine<kOpAdd>(top, Load<Op::Double>(*s)); break;
+      case ChainCode(kOpAdd, Op::IntVar): Combine<kOpAdd>(top, Load<Op::IntVar>(*s)); break;
+      case ChainCode(kOpAdd, Op::DblVar): Combine<kOpAdd>(top, Load<Op::DblVar>(*s)); break;
+      case ChainCode(kOpSubtract, Op::Integer): Combine<kOpSubtract>(top, Load<Op::Integer>(*s)); break;
+      case ChainCode(kOpSubtract, Op::Double): Combine<kOpSubtract>(top, Load<Op::Double>(*s)); break;
+      case ChainCode(kOpSubtract, Op::IntVar): Combine<kOpSubtract>(top, Load<Op::IntVar>(*s)); break;
+      case ChainCode(kOpSubtract, Op::DblVar): Combine<kOpSubtract>(top, Load<Op::DblVar>(*s)); break;
+      case ChainCode(kOpMultiply, Op::Integer): Combine<kOpMultiply>(top, Load<Op::Integer>(*s)); break;
+      case ChainCode(kOpMultiply, Op::Double): Combine<kOpMultiply>(top, Load<Op::Double>(*s)); break;
+      case ChainCode(kOpMultiply, Op::IntVar): Combine<kOpMultiply>(top, Load<Op::IntVar>(*s)); break;
+      case ChainCode(kOpMultiply, Op::DblVar): Combine<kOpMultiply>(top, Load<Op::DblVar>(*s)); break;
+      // A quotient by zero is the general evaluator's error.
+      case ChainCode(kOpDivide, Op::Integer):
+        if (!Combine<kOpDivide>(top, Load<Op::Integer>(*s))) return false;
+        break;
+      case ChainCode(kOpDivide, Op::Double):
+        if (!Combine<kOpDivide>(top, Load<Op::Double>(*s))) return false;
+        break;
+      case ChainCode(kOpDivide, Op::IntVar):
+        if (!Combine<kOpDivide>(top, Load<Op::IntVar>(*s))) return false;
+        break;
+      default:
+        assert(s->chain == ChainCode(kOpDivide, Op::DblVar));
+        if (!Combine<kOpDivide>(top, Load<Op::DblVar>(*s))) return false;
+        break;
+    }
+  }
+  Put(*out, top);
   return true;
 }
 

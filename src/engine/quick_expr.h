@@ -39,7 +39,9 @@ struct QuickNumber {
 // The commonest expressions, one constant or one variable, are run from the
 // head alone, inline.
 struct QuickExpr {
-  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar, kPair, kIntSum, kIntRemainder, kIntTest };
+  // kChain: a constant or variable and then + - * or / with one each, as in
+  // K& / 2 * 3 + 4 - 5, run as one loop.
+  enum Shape : uint8_t { kSteps, kInteger, kDouble, kIntVar, kDblVar, kPair, kIntSum, kIntRemainder, kIntTest, kChain };
   // How a kIntTest compares.
   enum Test : uint8_t { kLess, kGreater, kEqual, kNotEqual, kLessEqual, kGreaterEqual };
   uint32_t count;           // steps that follow
@@ -69,6 +71,8 @@ struct QuickExpr {
 
 // Runs the steps of a decoded expression (shape kSteps).
 [[nodiscard]] bool RunQuickSteps(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
+// Runs the steps of a kChain expression.
+[[nodiscard]] bool RunQuickChain(const QuickExpr& e, ExecFrame& f, QuickNumber* out) noexcept;
 
 // Whether the comparison of a kIntTest holds.
 [[nodiscard]] inline bool IntTestHolds(const QuickExpr& e) noexcept {
@@ -123,6 +127,8 @@ struct QuickExpr {
       out->isInt = true;
       out->d = IntTestHolds(e) ? -1 : 0;
       return true;
+    case QuickExpr::kChain:
+      return RunQuickChain(e, f, out);
     default:
       return RunQuickSteps(e, f, out);
   }

@@ -489,6 +489,25 @@ ErrNo RunStoreConstantAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
+// X&(I&) = Y# or X#(I&) = Y#, as a loop filling a table with a result does:
+// the double is read from its variable directly.
+template <bool kInteger>
+ErrNo RunStoreDoubleAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
+  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
+  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  const double d = LoadF64(q.value->cell + 1);
+  if constexpr (kInteger) {
+    int32_t x;
+    if (DoubleToInteger(d, &x) != kOk) return kQuickFallback;
+    StoreU32(block + 8 + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
+  } else {
+    StoreF64(block + 8 + static_cast<size_t>(index) * 8, d);
+  }
+  return Continue(q, f);
+}
+
 ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   uint8_t* const line = JumpLine(q, f);
   JumpTo(f, line);
@@ -571,6 +590,11 @@ ErrNo RunFor(const QuickStmt& q, ExecFrame& f) noexcept {
   int32_t start;
   if (!RunQuickNumber(*q.value, f, &v) || !ToStoredInteger(v, &start)) return kQuickFallback;
   return QuickFor(f, q.cell, start, q.after, q.loop);
+}
+
+// For X& = k To ..., the usual loop: the start needs no evaluation.
+ErrNo RunForFromConstant(const QuickStmt& q, ExecFrame& f) noexcept {
+  return QuickFor(f, q.cell, q.value->integer, q.after, q.loop);
 }
 
 // Marks a Select whose Cases are not all constants: they run one by one.
@@ -830,11 +854,16 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
         // The commonest integer statements run without the general number.
         if (decoded.form == Form::AssignInteger && decoded.value->shape == QuickExpr::kIntSum)
           decoded.run = RunAssignIntSum;
+        if (decoded.form == Form::For && decoded.value->shape == QuickExpr::kInteger)
+          decoded.run = RunForFromConstant;
         if (decoded.form == Form::OneLineIf && decoded.value->shape == QuickExpr::kIntTest)
           decoded.run = IntTestRunner(*decoded.value);
         if ((decoded.form == Form::AssignIntElement || decoded.form == Form::AssignDblElement) &&
             decoded.subscript->shape == QuickExpr::kIntVar)
-          decoded.run = decoded.form == Form::AssignDblElement       ? RunAssignElementAtVariable<false>
+          decoded.run = decoded.value->shape == QuickExpr::kDblVar
+                            ? (decoded.form == Form::AssignDblElement ? RunStoreDoubleAtVariable<false>
+                                                                      : RunStoreDoubleAtVariable<true>)
+                        : decoded.form == Form::AssignDblElement       ? RunAssignElementAtVariable<false>
                         : decoded.value->shape == QuickExpr::kInteger ? RunStoreConstantAtVariable
                                                                       : RunAssignElementAtVariable<true>;
         *q = decoded;

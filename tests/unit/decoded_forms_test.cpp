@@ -112,6 +112,11 @@ TEST_F(DecodedFormsTest, NumbersAtTheEdgesMatchTheGeneralEvaluator) {
       {"(M_PI > 3.14) + CR", "int:12"}, {"M& - -1", "dbl:2147483648"}, {"N& + -1", "dbl:-2147483649"},
       {"N& - INT_MIN", "int:0"}, {"N& MOD 7", "int:-2"}, {"M& MOD -1", "int:0"}, {"N& < M&", "int:-1"},
       {"M& <= N&", "int:0"}, {"N& <> 3", "int:-1"}, {"M& >= M&", "int:-1"},
+      // Chains of + - * / with constants and variables.
+      {"M& - 1 + 2", "dbl:2147483648"}, {"M& + 1 - 2", "dbl:2147483646"}, {"Z& * -5 + 0", "int:0"},
+      {"7 / 2 * 2 - 7", "dbl:0"}, {"6 / 2 * M& / 3", "dbl:2147483647"}, {"H# * 2 / Z&", "err:11"},
+      {"N& / 2 * 2 - N&", "int:0"}, {"M& * M& / M& - M&", "dbl:0"}, {"H# + NAN# - 1 = 0", "int:0"},
+      {"1E9 * 3 / 3 + N&", "dbl:-1147483648"}, {"Z& - 3 * 2", "int:-6"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(Direct(std::string("20 V! = ") + c.expr), kOk) << c.expr;
