@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/memory_budget.h"
+#include "engine/stack_entries.h"
 #include "frontend/code.h"
 #include "frontend/keywords.h"
 
@@ -14,10 +15,9 @@ namespace {
 
 constexpr size_t kEntryHeader = 4;  // u16 tag, u16 payload length
 
-// Select entry payload: u32 kind, u32 unused, selector (double or text
-// pointer), u32 matched, u32 active. Kind 2 means the pointer owns a copy.
-constexpr uint32_t kSelectText = 2;
-constexpr size_t kSelectValueOffset = 8;
+// A text Select owns its copy of the text (engine/stack_entries.h).
+using entry::kSelectText;
+constexpr size_t kSelectValueOffset = entry::kSelectValue;
 
 uint16_t EntryTag(const uint8_t* e) noexcept { return LoadU16(e); }
 uint16_t EntryPayloadLength(const uint8_t* e) noexcept { return LoadU16(e + 2); }

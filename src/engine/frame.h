@@ -99,6 +99,16 @@ struct ExecFrame {
     std::memset(top + 4, 0, payloadLength);
     return top + 4;
   }
+  // Push for a caller that writes every byte of the payload itself.
+  [[nodiscard]] uint8_t* PushFilled(uint16_t tag, uint16_t payloadLength) noexcept {
+    assert(tag != 0);
+    const size_t need = 4 + size_t{payloadLength};
+    if (static_cast<size_t>(top - stack) < need) return nullptr;
+    top -= need;
+    std::memcpy(top, &tag, 2);
+    std::memcpy(top + 2, &payloadLength, 2);
+    return top + 4;
+  }
   // Payload of the top entry when its tag is the given code, else null.
   // Inline: Next and Loop ask on every pass.
   [[nodiscard]] uint8_t* TopEntry(uint16_t tag) noexcept {

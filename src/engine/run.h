@@ -96,6 +96,12 @@ inline void TraceEcho(ExecFrame& f) noexcept {
   if (f.stepFlag != 0 || (f.macro->reportMode & 15) == kReportTrace) [[unlikely]] EchoCurrentLine(f);
 }
 
+// TraceEcho in a decoded form, which runs only while nothing is stepped:
+// the watch word says whether a trace may be on.
+inline void FormTraceEcho(ExecFrame& f) noexcept {
+  if (f.macro->watched.load(std::memory_order_relaxed) != 0) [[unlikely]] TraceEcho(f);
+}
+
 // Makes record the current line with the code position on its first code byte.
 inline void JumpTo(ExecFrame& f, uint8_t* record) noexcept {
   f.line = record;

@@ -21,6 +21,14 @@
 //   +20 u32  caller's step flag     +16 u32  caller's block context
 //   +24 u32  caller's step mode
 //   +28 u32  (unused)
+//
+//   Select (0x803D, 24 bytes; keeps no place)
+//   +0  u32  1 a number selector, 2 a text one
+//   +4  u32  0
+//   +8  f64  the number, or ptr the entry's own copy of the text
+//   +16 u32  1 once a Case matched
+//   +20 u32  1 while the block of the Case that matched runs, so that its
+//            End Select is reached in sequence, not by a skip
 #pragma once
 
 #include <cstddef>
@@ -43,6 +51,10 @@ inline constexpr size_t kTryLine = 0, kTryPos = 8, kTryInCatch = 16;
 inline constexpr uint16_t kGosubSize = 32;
 inline constexpr size_t kGosubLine = 0, kGosubPos = 8, kGosubBlock = 16, kGosubStepFlag = 20,
                         kGosubStepMode = 24;
+
+inline constexpr uint16_t kSelectSize = 24;
+inline constexpr size_t kSelectKind = 0, kSelectValue = 8, kSelectMatched = 16, kSelectActive = 20;
+inline constexpr uint32_t kSelectNumber = 1, kSelectText = 2;
 
 inline constexpr uint16_t kSubMinimumSize = 20;
 inline constexpr size_t kSubLine = 0, kSubPos = 8, kSubBlock = 16;

@@ -46,11 +46,8 @@ using platform::LockGuard;
 constexpr uint16_t kIfSize = 8;
 constexpr size_t kIfTaken = 0, kIfActive = 4;
 
-using namespace entry;  // the For and Do layouts
+using namespace entry;  // the For, Do and Select layouts
 
-constexpr uint16_t kSelectSize = 24;
-constexpr size_t kSelectKind = 0, kSelectValue = 8, kSelectMatched = 16, kSelectActive = 20;
-constexpr uint32_t kSelectNumber = 1, kSelectText = 2;
 
 bool IsVariableKind(int k) noexcept { return k >= kind::IntVar && k <= kind::VariantArray; }
 bool IsArrayKind(int k) noexcept {
@@ -703,8 +700,11 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   // holds), and a For over an array element keeps the array's cell, whose
   // tag is not the integer tag.
   if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextForm(q, f);
+  // The same For statement has the same variable, which the Next's was
+  // when the loop was made direct.
   uint8_t* const variable = LoadPtr(e + kForCell);
-  if ((q.cell != nullptr && variable != q.cell) || variable[0] != kTagInteger) return RunNextForm(q, f);
+  assert(q.cell == nullptr || variable == q.cell);
+  if (variable[0] != kTagInteger) return RunNextForm(q, f);
   // The body is entered anew: a trace a host turned on meanwhile shows the
   // For line. (Stepping is never on while forms run.)
   if (f.macro->watched.load(std::memory_order_relaxed) != 0) return RunNextForm(q, f);
@@ -1015,21 +1015,6 @@ ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* p
   return kOk;
 }
 
-ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line, const uint8_t* pos,
-                    const uint8_t* tokenStart) noexcept {
-  uint8_t* e = f.Push(tok::Select, kSelectSize);
-  if (e == nullptr) return kErrInternal;
-  StoreU32(e + kSelectKind, kSelectNumber);
-  StoreF64(e + kSelectValue, selector);
-  StoreU32(e + kSelectMatched, matched ? 1 : 0);
-  StoreU32(e + kSelectActive, matched ? 1 : 0);
-  f.line = line;
-  f.pos = pos;
-  f.tokenStart = tokenStart;
-  if (matched) TraceEcho(f);
-  return kOk;
-}
-
 ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept {
   uint8_t* e = f.TopEntry(tok::Select);
   if (e == nullptr) return kQuickFallback;
@@ -1042,7 +1027,7 @@ ErrNo QuickCaseRun(ExecFrame& f, const QuickCase& c) noexcept {
   if (c.isElse || c.value == LoadF64(e + kSelectValue)) {  // NaN matches nothing
     StoreU32(e + kSelectMatched, 1);
     StoreU32(e + kSelectActive, 1);
-    TraceEcho(f);
+    FormTraceEcho(f);
     return kOk;
   }
   SetPosition(f, c.nextLine, c.nextPos);
@@ -1057,18 +1042,6 @@ ErrNo QuickEndSelect(ExecFrame& f) noexcept {
   if (LoadU32(e + kSelectActive) == 0) TraceEcho(f);
   f.top = e + kSelectSize;  // the entry on top, which owns nothing
   return kOk;
-}
-
-bool QuickLeaveSelect(ExecFrame& f, uint8_t* line, const uint8_t* pos, const uint8_t* tokenStart) noexcept {
-  uint8_t* e = f.TopEntry(tok::Select);
-  if (e == nullptr || LoadU32(e + kSelectMatched) == 0 || LoadU32(e + kSelectKind) != kSelectNumber ||
-      f.macro->watched.load(std::memory_order_relaxed) != 0)
-    return false;
-  f.top = e + kSelectSize;  // the entry on top, which owns nothing
-  f.line = line;
-  f.pos = pos;
-  f.tokenStart = tokenStart;
-  return true;
 }
 
 ErrNo StmtEndSelect(ExecFrame& f) noexcept {

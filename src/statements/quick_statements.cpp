@@ -512,7 +512,7 @@ ErrNo RunJump(const QuickStmt& q, ExecFrame& f) noexcept {
   uint8_t* const line = JumpLine(q, f);
   JumpTo(f, line);
   if (line != q.target) f.blockContext = 1;  // passed through lines, as the dispatcher would
-  TraceEcho(f);
+  FormTraceEcho(f);
   return kOk;
 }
 
@@ -684,17 +684,40 @@ ErrNo SelectCase(const QuickStmt& q, ExecFrame& f, double selector, const QuickC
   return e;
 }
 
+// The Case an integer selector goes to through the index of t, or null.
+const QuickCaseTable::Entry* IndexedCase(const QuickCaseTable& t, int32_t selector) noexcept {
+  // Within 32 bits both, so the difference cannot overflow 64.
+  const int64_t at = int64_t{selector} - t.least;
+  const uint32_t n = at >= 0 && at < QuickCaseTable::kIndexSpan ? t.index[at] : 0;
+  return n != 0 ? &t.entries[n - 1] : t.endsInElse ? &t.entries[t.count - 1] : nullptr;
+}
+
+// A Select of X& or X& MOD k over indexed Cases, once they are found: the
+// selector stays an integer from its variable to the index.
+template <QuickExpr::Shape kShape>
+ErrNo RunSelectByIndex(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickExpr& e = *q.value;
+  int32_t x = static_cast<int32_t>(LoadU32(e.cell + 1));
+  if constexpr (kShape == QuickExpr::kIntRemainder) x = e.integer == -1 ? 0 : x % e.integer;  // INT32_MIN MOD -1 would trap
+  const QuickCaseTable& t = *q.cases;
+  const QuickCaseTable::Entry* c = IndexedCase(t, x);
+  if (c == nullptr) return QuickSelectTo(f, x, false, t.endLine, t.endPos, t.endPos);
+  return SelectCase(q, f, x, *c);
+}
+
 ErrNo RunSelect(const QuickStmt& q, ExecFrame& f) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  if (q.cases == nullptr) q.cases = FindCases(q, f);
+  if (q.cases == nullptr) {
+    q.cases = FindCases(q, f);
+    if (q.cases->index != nullptr && q.value->shape == QuickExpr::kIntVar) q.run = RunSelectByIndex<QuickExpr::kIntVar>;
+    if (q.cases->index != nullptr && q.value->shape == QuickExpr::kIntRemainder)
+      q.run = RunSelectByIndex<QuickExpr::kIntRemainder>;
+  }
   const QuickCaseTable& t = *q.cases;
   if (&t == &kCasesOneByOne) return QuickSelect(f, v.d, q.kase.nextLine, q.kase.nextPos);
   if (t.index != nullptr && v.isInt) {
-    // Within 32 bits both, so the difference cannot overflow 64.
-    const int64_t at = int64_t{v.Int()} - t.least;
-    const uint32_t n = at >= 0 && at < QuickCaseTable::kIndexSpan ? t.index[at] : 0;
-    const QuickCaseTable::Entry* c = n != 0 ? &t.entries[n - 1] : t.endsInElse ? &t.entries[t.count - 1] : nullptr;
+    const QuickCaseTable::Entry* c = IndexedCase(t, v.Int());
     if (c == nullptr) return QuickSelectTo(f, v.d, false, t.endLine, t.endPos, t.endPos);
     return SelectCase(q, f, v.d, *c);
   }

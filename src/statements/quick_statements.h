@@ -18,6 +18,8 @@
 #include "engine/frame.h"
 #include "engine/quick_table.h"
 #include "engine/run.h"
+#include "engine/stack_entries.h"
+#include "frontend/code.h"
 
 namespace msc {
 
@@ -212,9 +214,24 @@ struct QuickStmt {
 [[nodiscard]] ErrNo QuickSelect(ExecFrame& f, double selector, uint8_t* line, const uint8_t* pos) noexcept;
 // Select with a number selector whose Case is known: opens the block with
 // the Case matched (at line, after its constant) or, when none matched, at
-// the End Select.
-[[nodiscard]] ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line,
-                                  const uint8_t* pos, const uint8_t* tokenStart) noexcept;
+// the End Select. (Inline: a Select in a loop opens its block on every pass.)
+[[nodiscard]] inline ErrNo QuickSelectTo(ExecFrame& f, double selector, bool matched, uint8_t* line,
+                                         const uint8_t* pos, const uint8_t* tokenStart) noexcept {
+  using namespace entry;
+  uint8_t* e = f.PushFilled(tok::Select, kSelectSize);
+  if (e == nullptr) return kErrInternal;
+  static_assert(kSelectSize == 24 && kSelectValue == 8 && kSelectActive == kSelectMatched + 4, "every byte below");
+  StoreU32(e + kSelectKind, kSelectNumber);
+  StoreU32(e + kSelectKind + 4, 0);
+  StoreF64(e + kSelectValue, selector);
+  StoreU32(e + kSelectMatched, matched ? 1 : 0);
+  StoreU32(e + kSelectActive, matched ? 1 : 0);
+  f.line = line;
+  f.pos = pos;
+  f.tokenStart = tokenStart;
+  if (matched) FormTraceEcho(f);
+  return kOk;
+}
 // End Select of a number Select, which owns nothing to free; any other
 // the general way.
 [[nodiscard]] ErrNo QuickEndSelect(ExecFrame& f) noexcept;
@@ -222,8 +239,19 @@ struct QuickStmt {
 // its End Select: leaves the Select at once, at line and pos past the End
 // Select, as running the Case and then the End Select would. False, with
 // nothing changed, for any other Select and while a line must be shown.
-[[nodiscard]] bool QuickLeaveSelect(ExecFrame& f, uint8_t* line, const uint8_t* pos,
-                                    const uint8_t* tokenStart) noexcept;
+[[nodiscard]] inline bool QuickLeaveSelect(ExecFrame& f, uint8_t* line, const uint8_t* pos,
+                                           const uint8_t* tokenStart) noexcept {
+  using namespace entry;
+  uint8_t* e = f.TopEntry(tok::Select);
+  if (e == nullptr || LoadU32(e + kSelectMatched) == 0 || LoadU32(e + kSelectKind) != kSelectNumber ||
+      f.macro->watched.load(std::memory_order_relaxed) != 0)
+    return false;
+  f.top = e + kSelectSize;  // the entry on top, which owns nothing
+  f.line = line;
+  f.pos = pos;
+  f.tokenStart = tokenStart;
+  return true;
+}
 // Case with its form, the position after its word (after Else, or after the
 // constant with the token start there); kQuickFallback for a text selector
 // or no open Select.
