@@ -695,48 +695,82 @@ DirectStep StepOf(const QuickLoop& loop) noexcept {
 template <QuickLoop::Limit kLimit, bool kToBody, int kStep>
 ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
-  uint8_t* const e = f.TopEntry(tok::For);
-  // The same limit position means the same For statement (loop.direct
-  // holds), and a For over an array element keeps the array's cell, whose
-  // tag is not the integer tag.
-  if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextForm(q, f);
-  // The same For statement has the same variable, which the Next's was
-  // when the loop was made direct.
-  uint8_t* const variable = LoadPtr(e + kForCell);
-  assert(q.cell == nullptr || variable == q.cell);
-  if (variable[0] != kTagInteger) return RunNextForm(q, f);
-  // The body is entered anew: a trace a host turned on meanwhile shows the
-  // For line. (Stepping is never on while forms run.)
-  if (f.macro->watched.load(std::memory_order_relaxed) != 0) return RunNextForm(q, f);
-  if (kToBody && f.follows < loop.bodyFrom) return RunNextForm(q, f);
+  for (;;) {
+    uint8_t* const e = f.TopEntry(tok::For);
+    // The same limit position means the same For statement (loop.direct
+    // holds), and a For over an array element keeps the array's cell, whose
+    // tag is not the integer tag.
+    if (e == nullptr || LoadPtr(e + kForLimit) != loop.directSite) return RunNextForm(q, f);
+    // The same For statement has the same variable, which the Next's was
+    // when the loop was made direct.
+    uint8_t* const variable = LoadPtr(e + kForCell);
+    assert(q.cell == nullptr || variable == q.cell);
+    if (variable[0] != kTagInteger) return RunNextForm(q, f);
+    // The body is entered anew: a trace a host turned on meanwhile shows the
+    // For line. (Stepping is never on while forms run.)
+    if (f.macro->watched.load(std::memory_order_relaxed) != 0) return RunNextForm(q, f);
+    if (kToBody && f.follows < loop.bodyFrom) return RunNextForm(q, f);
 
-  // A sum out of range goes the general way, which reports it.
-  const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
-  const DirectStep step = StepOf<kStep>(loop);
-  if (step.upward ? current > step.lastBefore : current < step.lastBefore) return RunNextForm(q, f);
-  const int32_t next = current + step.by;
-  const double limit = DirectLimit<kLimit>(loop);
-  StoreU32(variable + 1, static_cast<uint32_t>(next));
-  uint8_t* nextLine = LoadPtr(e + kForNextLine);
-  if (nextLine == nullptr) {
-    // Where the first NEXT that runs ends is where the loop exit continues.
-    nextLine = f.line;
-    StorePtr(e + kForNextLine, nextLine);
-    StorePtr(e + kForNextPos, q.after);
+    // A sum out of range goes the general way, which reports it.
+    const int32_t current = static_cast<int32_t>(LoadU32(variable + 1));
+    const DirectStep step = StepOf<kStep>(loop);
+    if (step.upward ? current > step.lastBefore : current < step.lastBefore) return RunNextForm(q, f);
+    const int32_t next = current + step.by;
+    const double limit = DirectLimit<kLimit>(loop);
+    StoreU32(variable + 1, static_cast<uint32_t>(next));
+    uint8_t* nextLine = LoadPtr(e + kForNextLine);
+    if (nextLine == nullptr) {
+      // Where the first NEXT that runs ends is where the loop exit continues.
+      nextLine = f.line;
+      StorePtr(e + kForNextLine, nextLine);
+      StorePtr(e + kForNextPos, q.after);
+    }
+    const double c = static_cast<double>(next);
+    if (step.upward ? c > limit : c < limit) [[unlikely]] {
+      SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
+      f.tokenStart = loop.endStart;
+      f.top = e + kForSize;  // the entry on top, which owns nothing
+    } else if (kToBody) {
+      JumpTo(f, loop.bodyLine);
+      f.blockContext = 1;
+    } else {
+      SetPosition(f, loop.forLine, loop.end);
+      f.tokenStart = loop.endStart;
+      // A one-line loop of one assignment (or of none) runs it here and
+      // steps again, as the dispatcher would run the two in turn, while
+      // nobody waits for the lock. Where the assignment takes the general
+      // way, the position is left before it, where the dispatcher finds it
+      // again.
+      if (const QuickStmt* body = q.chained; body != &q && !f.macro->lock.HandOverWanted()) {
+        if (body == nullptr) continue;
+        const ErrNo b = body->run(*body, f);
+        if (b == kQuickFallback) {
+          f.pos = loop.end;
+          f.tokenStart = loop.endStart;
+          return kOk;
+        }
+        if (b != kOk || f.pos != body->after || f.macro->lock.HandOverWanted()) return b;
+        continue;
+      }
+    }
+    return kOk;
   }
-  const double c = static_cast<double>(next);
-  if (step.upward ? c > limit : c < limit) [[unlikely]] {
-    SetPosition(f, nextLine, LoadPtr(e + kForNextPos));
-    f.tokenStart = loop.endStart;
-    f.top = e + kForSize;  // the entry on top, which owns nothing
-  } else if (kToBody) {
-    JumpTo(f, loop.bodyLine);
-    f.blockContext = 1;
-  } else {
-    SetPosition(f, loop.forLine, loop.end);
-    f.tokenStart = loop.endStart;
-  }
-  return kOk;
+}
+
+// The one assignment of a one-line loop whose Next q steps it directly,
+// followed by q; null when q follows the For at once; q itself when the
+// body is anything else. An assignment form gives only kOk or
+// kQuickFallback and changes nothing when it falls back.
+const QuickStmt* OneStatementBody(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickLoop& loop = q.loop;
+  if (loop.endsLine || loop.forLine != f.line) return &q;
+  const QuickStmt* body = QuickStatementAt(f, loop.end);
+  if (body == &q) return nullptr;
+  if (body == nullptr || body->endsLine ||
+      (body->form != Form::AssignInteger && body->form != Form::AssignDouble &&
+       body->form != Form::AssignIntElement && body->form != Form::AssignDblElement))
+    return &q;
+  return QuickStatementAt(f, body->after) == &q ? body : &q;
 }
 
 template <bool kToBody, int kStep>
@@ -773,6 +807,7 @@ ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
     q.run = RunNextForm;
   } else {
     q.run = DirectNextFor(loop);
+    q.chained = OneStatementBody(q, f);
   }
   return e;
 }

@@ -168,7 +168,9 @@ struct QuickStmt {
   mutable const QuickCaseTable* cases;
   // The form that always runs right after this one, found on first use
   // (null: not looked for yet; this form itself: none to take): a Case's
-  // End Select, the Goto of a one-line If's Then.
+  // End Select, the Goto of a one-line If's Then; for a direct Next, the
+  // one assignment of its one-line loop (null: none, the Next follows the
+  // For at once), found when the Next is made direct.
   mutable const QuickStmt* chained;
   // A Case whose End Select ends its line: the line after it (null: none),
   // where leaving the Select goes on at once in a frame of at least

@@ -339,7 +339,9 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
            "390 *F30 : P& = 2 : For I& = 1 To 6 Step P&", "391 S& = S& * 10 + I& : P& = -P& : N& = N& + 1",
            "392 Next I& : Return",
            "400 *F31 : P& = 2147483647 : For I& = 1 To 9 Step P&", "401 N& = N& + 1 : Next I& : Return",
-           "410 *F32 : P& = -2 : For I& = 8 To 1 Step P& : S& = S& * 10 + I& : Next : Return"});
+           "410 *F32 : P& = -2 : For I& = 8 To 1 Step P& : S& = S& * 10 + I& : Next : Return",
+           "420 *F33 : For I& = 0 To 5 : A&(I&) = I& : Next : Return",
+           "430 *F34 : For I& = 1 To 1000 : Next : N& = I& : For I& = 1 To 3 : A&(I&) = 7 : Next : Return"});
   const struct { const char* label; const char* result; } cases[] = {
       {"*F4", "S&23,I&4,N&0"}, {"*F5", "S&-210,I&1,N&0"}, {"*F6", "S&309,I&-3,N&0"},
       {"*F7", "S&12345,I&6,N&5"}, {"*F8", "S&147,I&10,N&0"}, {"*F9", "S&0,I&1,N&4"},
@@ -349,6 +351,7 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
       {"*F22", "S&0,I&3,N&2"}, {"*F24", "S&1234,I&5,N&0"}, {"*F25", "S&64,I&2,N&0"},
       {"*F26", "S&0,I&4,N&10"}, {"*F27", "err:6 in 360"}, {"*F28", "S&3210,I&-1,N&0"},
       {"*F29", "S&136,I&10,N&0"}, {"*F30", "S&1,I&-1,N&1"}, {"*F31", "err:6 in 400"}, {"*F32", "S&8642,I&0,N&0"},
+      {"*F33", "err:9 in 420"}, {"*F34", "S&0,I&4,N&1001"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Runs(c.label, "S& = 0 : I& = 0 : N& = 0 : J& = 0", [&] { return Ints({"S&", "I&", "N&"}); }),
@@ -640,7 +643,8 @@ class RandomProgram {
           const std::string head =
               setStep + "For " + variable + " = " + start + " To " + limits[Pick(6)] + step;
           if (Pick(3) == 0) {
-            Add(head + " : " + Simple() + " : Next" + (Pick(2) ? std::string(" ") + variable : ""));
+            const std::string body = Pick(5) == 0 ? "" : Simple() + " : ";
+            Add(head + " : " + body + "Next" + (Pick(2) ? std::string(" ") + variable : ""));
           } else {
             Add(head);
             Block(Pick(2) + 1, depth + 1);
