@@ -388,8 +388,8 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
           }
         } else {
           if (e == kQuickLineEnd) {
-            while (*f.pos >= 0x01 && *f.pos <= code::MaxSpaceRun) ++f.pos;
-            f.tokenStart = f.pos;
+            // The form left the position and the token start on the end.
+            assert(*f.pos == code::EndOfLine && f.tokenStart == f.pos);
           } else if (e != kSkipLine) {
             statement = q->keyword;
             if (e == kQuickFallback) {

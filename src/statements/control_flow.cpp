@@ -833,7 +833,11 @@ ErrNo QuickNext(ExecFrame& f, const uint8_t* cell, QuickLoop& loop) noexcept {
     TraceEcho(f);
     if (!loop.endsLine) return kOk;
     // The body starts on the next line: go there as the dispatcher would.
-    if (f.follows < loop.bodyFrom) return kQuickLineEnd;  // also without a body line
+    if (f.follows < loop.bodyFrom) {  // also without a body line
+      SkipSpaces(f);
+      f.tokenStart = f.pos;
+      return kQuickLineEnd;
+    }
     JumpTo(f, loop.bodyLine);
     f.blockContext = 1;
     return kOk;

@@ -31,7 +31,8 @@ struct QuickStmt;
 struct QuickExpr;
 
 // Runs a form: 0, 255 (the rest of the line is skipped), kQuickLineEnd (the
-// position is on the line's end), an error number or kQuickFallback.
+// position and the token start are on the line's end, past any spacing), an
+// error number or kQuickFallback.
 using QuickRunner = ErrNo (*)(const QuickStmt& q, ExecFrame& f);
 
 // What a Next form remembers of the loop it stepped last: the decoded limit
