@@ -689,10 +689,11 @@ DirectStep StepOf(const QuickLoop& loop) noexcept {
   }
 }
 
-// The Next of a direct loop, made for the kind of its limit and step and
-// for where its body starts: on the next line (kToBody) or after the For on
-// its line.
-template <QuickLoop::Limit kLimit, bool kToBody, int kStep>
+// The Next of a direct loop, made for the kind of its limit and step, for
+// where its body starts (on the next line, kToBody, or after the For on its
+// line) and for whether it runs its loop's one assignment itself (kFused,
+// see OneStatementBody).
+template <QuickLoop::Limit kLimit, bool kToBody, int kStep, bool kFused>
 ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
   for (;;) {
@@ -733,6 +734,23 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
     } else if (kToBody) {
       JumpTo(f, loop.bodyLine);
       f.blockContext = 1;
+      // The same for a loop whose body is one line of one assignment (or
+      // none), going on to the Next's line as the dispatcher would: not
+      // where that line must be shown.
+      if (const QuickStmt* body = q.chained; kFused && !f.macro->lock.HandOverWanted()) {
+        if (body == nullptr) continue;
+        const ErrNo b = body->run(*body, f);
+        if (b == kQuickFallback) {
+          JumpTo(f, loop.bodyLine);
+          return kOk;
+        }
+        if (b != kQuickLineEnd || f.macro->watched.load(std::memory_order_relaxed) != 0 ||
+            f.macro->lock.HandOverWanted())
+          return b;
+        JumpTo(f, f.line + RecordLength(f.line));
+        f.blockContext = 1;
+        continue;
+      }
     } else {
       SetPosition(f, loop.forLine, loop.end);
       f.tokenStart = loop.endStart;
@@ -741,7 +759,7 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
       // nobody waits for the lock. Where the assignment takes the general
       // way, the position is left before it, where the dispatcher finds it
       // again.
-      if (const QuickStmt* body = q.chained; body != &q && !f.macro->lock.HandOverWanted()) {
+      if (const QuickStmt* body = q.chained; kFused && !f.macro->lock.HandOverWanted()) {
         if (body == nullptr) continue;
         const ErrNo b = body->run(*body, f);
         if (b == kQuickFallback) {
@@ -757,40 +775,57 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   }
 }
 
-// The one assignment of a one-line loop whose Next q steps it directly,
-// followed by q; null when q follows the For at once; q itself when the
-// body is anything else. An assignment form gives only kOk or
-// kQuickFallback and changes nothing when it falls back.
-const QuickStmt* OneStatementBody(const QuickStmt& q, ExecFrame& f) noexcept {
-  const QuickLoop& loop = q.loop;
-  if (loop.endsLine || loop.forLine != f.line) return &q;
-  const QuickStmt* body = QuickStatementAt(f, loop.end);
-  if (body == &q) return nullptr;
-  if (body == nullptr || body->endsLine ||
-      (body->form != Form::AssignInteger && body->form != Form::AssignDouble &&
-       body->form != Form::AssignIntElement && body->form != Form::AssignDblElement))
-    return &q;
-  return QuickStatementAt(f, body->after) == &q ? body : &q;
+bool IsAssignment(const QuickStmt& s) noexcept {
+  return s.form == Form::AssignInteger || s.form == Form::AssignDouble || s.form == Form::AssignIntElement ||
+         s.form == Form::AssignDblElement;
 }
 
-template <bool kToBody, int kStep>
+// The one assignment of a loop whose Next q steps it directly: on the For's
+// line followed by q, or alone on the line between the For's and q's (q
+// first on its line); null when q follows the For at once; q itself when
+// the body is anything else. An assignment form gives only kOk,
+// kQuickLineEnd or kQuickFallback and changes nothing when it falls back.
+const QuickStmt* OneStatementBody(const QuickStmt& q, ExecFrame& f) noexcept {
+  const QuickLoop& loop = q.loop;
+  if (!loop.endsLine) {
+    if (loop.forLine != f.line) return &q;
+    const QuickStmt* body = QuickStatementAt(f, loop.end);
+    if (body == &q) return nullptr;
+    if (body == nullptr || body->endsLine || !IsAssignment(*body)) return &q;
+    return QuickStatementAt(f, body->after) == &q ? body : &q;
+  }
+  if (loop.bodyLine == nullptr) return &q;
+  ExecFrame scratch(f.macro);
+  scratch.line = loop.bodyLine;
+  const QuickStmt* body = QuickStatementAt(scratch, RecordCode(loop.bodyLine));
+  if (body == &q) return nullptr;
+  if (body == nullptr || !body->endsLine || !IsAssignment(*body)) return &q;
+  uint8_t* const next = loop.bodyLine + RecordLength(loop.bodyLine);
+  if (RecordLength(next) == 0) return &q;
+  scratch.line = next;
+  return QuickStatementAt(scratch, RecordCode(next)) == &q ? body : &q;
+}
+
+template <bool kToBody, int kStep, bool kFused>
 QuickRunner DirectNextFor(QuickLoop::Limit limit) noexcept {
   switch (limit) {
-    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody, kStep>;
-    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody, kStep>;
-    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody, kStep>;
-    default: return RunDirectNext<QuickLoop::kDblVar, kToBody, kStep>;
+    case QuickLoop::kInteger: return RunDirectNext<QuickLoop::kInteger, kToBody, kStep, kFused>;
+    case QuickLoop::kIntVar: return RunDirectNext<QuickLoop::kIntVar, kToBody, kStep, kFused>;
+    case QuickLoop::kDouble: return RunDirectNext<QuickLoop::kDouble, kToBody, kStep, kFused>;
+    default: return RunDirectNext<QuickLoop::kDblVar, kToBody, kStep, kFused>;
   }
 }
 
-template <bool kToBody>
+template <bool kToBody, bool kFused>
 QuickRunner DirectNextFor(const QuickLoop& loop) noexcept {
-  if (loop.stepCell != nullptr) return DirectNextFor<kToBody, 0>(loop.direct);
-  return loop.upward ? DirectNextFor<kToBody, 1>(loop.direct) : DirectNextFor<kToBody, -1>(loop.direct);
+  if (loop.stepCell != nullptr) return DirectNextFor<kToBody, 0, kFused>(loop.direct);
+  return loop.upward ? DirectNextFor<kToBody, 1, kFused>(loop.direct)
+                     : DirectNextFor<kToBody, -1, kFused>(loop.direct);
 }
 
-QuickRunner DirectNextFor(const QuickLoop& loop) noexcept {
-  return loop.endsLine ? DirectNextFor<true>(loop) : DirectNextFor<false>(loop);
+QuickRunner DirectNextFor(const QuickLoop& loop, bool fused) noexcept {
+  if (loop.endsLine) return fused ? DirectNextFor<true, true>(loop) : DirectNextFor<true, false>(loop);
+  return fused ? DirectNextFor<false, true>(loop) : DirectNextFor<false, false>(loop);
 }
 
 }  // namespace
@@ -806,8 +841,8 @@ ErrNo RunNextForm(const QuickStmt& q, ExecFrame& f) noexcept {
   if (loop.directSite == nullptr || (loop.endsLine && loop.bodyLine == nullptr)) {
     q.run = RunNextForm;
   } else {
-    q.run = DirectNextFor(loop);
     q.chained = OneStatementBody(q, f);
+    q.run = DirectNextFor(loop, q.chained != &q);
   }
   return e;
 }

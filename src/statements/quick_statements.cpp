@@ -639,7 +639,8 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
     if (c == nullptr) return &kCasesOneByOne;
     if (c->form == Form::EndSelect) break;
     if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
-    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line, c->after, c->afterStart, nullptr, nullptr, nullptr};
+    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line,   c->after, c->afterStart,
+                                nullptr,        nullptr,         nullptr};
     if (uint8_t* next = line + RecordLength(line); *SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
       ExecFrame body(f.macro);
       body.line = next;
@@ -698,7 +699,8 @@ template <QuickExpr::Shape kShape>
 ErrNo RunSelectByIndex(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickExpr& e = *q.value;
   int32_t x = static_cast<int32_t>(LoadU32(e.cell + 1));
-  if constexpr (kShape == QuickExpr::kIntRemainder) x = e.integer == -1 ? 0 : x % e.integer;  // INT32_MIN MOD -1 would trap
+  // (INT32_MIN MOD -1 would trap.)
+  if constexpr (kShape == QuickExpr::kIntRemainder) x = e.integer == -1 ? 0 : x % e.integer;
   const QuickCaseTable& t = *q.cases;
   const QuickCaseTable::Entry* c = IndexedCase(t, x);
   if (c == nullptr) return QuickSelectTo(f, x, false, t.endLine, t.endPos, t.endPos);

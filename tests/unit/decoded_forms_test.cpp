@@ -341,7 +341,10 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
            "400 *F31 : P& = 2147483647 : For I& = 1 To 9 Step P&", "401 N& = N& + 1 : Next I& : Return",
            "410 *F32 : P& = -2 : For I& = 8 To 1 Step P& : S& = S& * 10 + I& : Next : Return",
            "420 *F33 : For I& = 0 To 5 : A&(I&) = I& : Next : Return",
-           "430 *F34 : For I& = 1 To 1000 : Next : N& = I& : For I& = 1 To 3 : A&(I&) = 7 : Next : Return"});
+           "430 *F34 : For I& = 1 To 1000 : Next : N& = I& : For I& = 1 To 3 : A&(I&) = 7 : Next : Return",
+           "440 *F35 : For I& = 0 To 5", "441 A&(I&) = I&", "442 Next : Return",
+           "450 *F36 : For I& = 1 To 100", "451 Next I& : N& = I& : For I& = 1 To 3", "452 S& = S& + I&",
+           "453 Next : Return"});
   const struct { const char* label; const char* result; } cases[] = {
       {"*F4", "S&23,I&4,N&0"}, {"*F5", "S&-210,I&1,N&0"}, {"*F6", "S&309,I&-3,N&0"},
       {"*F7", "S&12345,I&6,N&5"}, {"*F8", "S&147,I&10,N&0"}, {"*F9", "S&0,I&1,N&4"},
@@ -351,7 +354,8 @@ TEST_F(DecodedFormsTest, ForNextFormsStepAndEndLikeTheGeneralLoop) {
       {"*F22", "S&0,I&3,N&2"}, {"*F24", "S&1234,I&5,N&0"}, {"*F25", "S&64,I&2,N&0"},
       {"*F26", "S&0,I&4,N&10"}, {"*F27", "err:6 in 360"}, {"*F28", "S&3210,I&-1,N&0"},
       {"*F29", "S&136,I&10,N&0"}, {"*F30", "S&1,I&-1,N&1"}, {"*F31", "err:6 in 400"}, {"*F32", "S&8642,I&0,N&0"},
-      {"*F33", "err:9 in 420"}, {"*F34", "S&0,I&4,N&1001"},
+      {"*F33", "err:9 in 420"}, {"*F34", "S&0,I&4,N&1001"}, {"*F35", "err:9 in 441"},
+      {"*F36", "S&6,I&4,N&101"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Runs(c.label, "S& = 0 : I& = 0 : N& = 0 : J& = 0", [&] { return Ints({"S&", "I&", "N&"}); }),
