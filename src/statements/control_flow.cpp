@@ -889,12 +889,16 @@ ErrNo QuickFor(ExecFrame& f, uint8_t* cell, int32_t start, const uint8_t* limit,
   const bool upward = loop.stepCell != nullptr ? static_cast<int32_t>(LoadU32(loop.stepCell + 1)) >= 0 : loop.upward;
   const bool entered = direct && (upward ? start <= to : start >= to);
   StoreU32(cell + 1, static_cast<uint32_t>(start));
-  uint8_t* e = f.Push(tok::For, kForSize);
+  uint8_t* e = f.PushFilled(tok::For, kForSize);
   if (e == nullptr) return kErrInternal;
+  static_assert(kForSize == 48 && kForOffset == 8 && kForLine == 16 && kForNextPos == 40, "every byte below");
   StorePtr(e + kForCell, cell);
   StoreU32(e + kForOffset, 0);
+  StoreU32(e + kForOffset + 4, 0);
   StorePtr(e + kForLine, f.line);
   StorePtr(e + kForLimit, limit);
+  StorePtr(e + kForNextLine, nullptr);
+  StorePtr(e + kForNextPos, nullptr);
   if (entered) {
     f.pos = loop.end;
     f.tokenStart = loop.endStart;

@@ -117,14 +117,19 @@ ErrNo CallLabel(ExecFrame& f, const char* label, size_t len) noexcept {
 ErrNo RunGosubForm(const QuickStmt& q, ExecFrame& f) noexcept {
   // Forms run only with stepping off, so the caller has no stepping to keep.
   assert(f.stepFlag == 0 && f.stepMode == 0);
-  uint8_t* e = f.Push(tok::Gosub, kGosubSize);
+  uint8_t* e = f.PushFilled(tok::Gosub, kGosubSize);
   if (e == nullptr) return kQuickFallback;  // the general Gosub reports the full stack
+  static_assert(kGosubSize == 32 && kGosubStepFlag == kGosubBlock + 4 && kGosubStepMode == kGosubBlock + 8,
+                "every byte below");
   StorePtr(e + kGosubLine, f.line);
   StorePtr(e + kGosubPos, q.after);
   StoreU32(e + kGosubBlock, f.blockContext);
+  StoreU32(e + kGosubStepFlag, 0);
+  StoreU32(e + kGosubStepMode, 0);
+  StoreU32(e + kGosubStepMode + 4, 0);
   JumpTo(f, JumpLine(q, f));
   f.blockContext = 1;
-  TraceEcho(f);
+  FormTraceEcho(f);
   return kOk;
 }
 
