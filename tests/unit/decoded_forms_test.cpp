@@ -560,6 +560,17 @@ class RandomProgram {
     return numbered;
   }
 
+  // A number expression of the programs' kind, or else a chain of + - * /
+  // with constants and variables.
+  std::string NumberExpression() {
+    if (Pick(2) == 0) return Expression(2);
+    static const char* const operands[] = {"A&", "B&", "C&", "D#", "I&", "3", "7", "2.5", "1E9", "0"};
+    static const char* const ops[] = {" + ", " - ", " * ", " / "};
+    std::string e = Of(operands);
+    for (int n = Pick(4) + 2; n > 0; --n) e += std::string(Of(ops)) + Of(operands);
+    return e;
+  }
+
  private:
   uint32_t Next() {
     state_ ^= state_ << 13;
@@ -721,6 +732,23 @@ TEST_F(DecodedFormsTest, RandomProgramsRunAlikeWithAndWithoutForms) {
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0], out[2]) << "seed " << seed << "\n" << listing;
     EXPECT_EQ(out[1], out[2]) << "seed " << seed << "\n" << listing;
+  }
+}
+
+// Random expressions, chains among them, decoded in a program line and
+// evaluated directly by the general evaluator: the same number (or error)
+// each way.
+TEST_F(DecodedFormsTest, RandomExpressionsMatchTheGeneralEvaluator) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    const std::string expr = RandomProgram(seed).NumberExpression();
+    ASSERT_EQ(Direct("New"), kOk);
+    for (const std::string& line : {std::string("10 *E"), "20 V! = " + expr, std::string("30 Return")})
+      ASSERT_EQ(Direct(line), kOk) << line;
+    const Outcomes out = Runs("*E", kRandomReset, [&] { return Number(tag::Variant, "V!"); }, "V! = " + expr);
+    ASSERT_EQ(out.size(), 4u);
+    // A program run reports the line of an error, a direct statement none.
+    const std::string direct = out[3].rfind("err:", 0) == 0 ? out[3] + " in 20" : out[3];
+    EXPECT_EQ(out, (Outcomes{direct, direct, direct, out[3]})) << "seed " << seed << ": " << expr;
   }
 }
 
