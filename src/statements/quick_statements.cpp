@@ -403,19 +403,18 @@ bool ToStoredInteger(const QuickNumber& n, int32_t* out) noexcept {
 
 double ToStoredDouble(const QuickNumber& n) noexcept { return n.d; }
 
-// The value of an element store into the element at index of block, which
-// the caller has checked: an integer element (kInteger) or a double one.
+// The value of an element store into element, which the caller has
+// checked: an integer element (kInteger) or a double one.
 template <bool kInteger>
-ErrNo StoreElementValue(const QuickStmt& q, ExecFrame& f, uint8_t* block, int32_t index) noexcept {
+ErrNo StoreElementValue(const QuickStmt& q, ExecFrame& f, uint8_t* element) noexcept {
   QuickNumber v;
   if (!RunQuickNumber(*q.value, f, &v)) return kQuickFallback;
-  uint8_t* element = block + 8;
   if constexpr (kInteger) {
     int32_t x;
     if (!ToStoredInteger(v, &x)) return kQuickFallback;
-    StoreU32(element + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
+    StoreU32(element, static_cast<uint32_t>(x));
   } else {
-    StoreF64(element + static_cast<size_t>(index) * 8, ToStoredDouble(v));
+    StoreF64(element, ToStoredDouble(v));
   }
   return kOk;
 }
@@ -427,8 +426,9 @@ ErrNo RunElementAssignment(const QuickStmt& q, ExecFrame& f) noexcept {
   int32_t index;
   if (!RunQuickNumber(*q.subscript, f, &s) || !ToStoredInteger(s, &index)) return kQuickFallback;
   if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
-  return q.form == Form::AssignIntElement ? StoreElementValue<true>(q, f, block, index)
-                                          : StoreElementValue<false>(q, f, block, index);
+  const size_t at = static_cast<size_t>(index);
+  return q.form == Form::AssignIntElement ? StoreElementValue<true>(q, f, block + 8 + at * 4)
+                                          : StoreElementValue<false>(q, f, block + 8 + at * 8);
 }
 
 }  // namespace
@@ -466,26 +466,36 @@ ErrNo RunAssignElement(const QuickStmt& q, ExecFrame& f) noexcept {
   return Continue(q, f);
 }
 
+// The element of an integer (kInteger) or double array with one dimension
+// that a store by an integer variable subscript writes; null where the
+// general way reports an error.
+template <bool kInteger>
+uint8_t* ElementAtVariable(const QuickStmt& q) noexcept {
+  uint8_t* block = ArrayBlock(q.cell);
+  if (block == nullptr || LoadU32(block) != 1) return nullptr;
+  // A negative subscript reads as 2^31 or more, past every count (an
+  // array's block stays below 2 GB), so one comparison rejects both.
+  const uint32_t index = LoadU32(q.subscript->cell + 1);
+  if (index >= LoadU32(block + 4)) return nullptr;
+  return block + 8 + size_t{index} * (kInteger ? 4 : 8);
+}
+
 // X&(I&) = value or X#(I&) = value, the commonest element store: the
 // subscript is read from its variable directly; the rest as above.
 template <bool kInteger>
 ErrNo RunAssignElementAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
-  uint8_t* block = ArrayBlock(q.cell);
-  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
-  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
-  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
-  if (const ErrNo e = StoreElementValue<kInteger>(q, f, block, index); e != kOk) return e;
+  uint8_t* const element = ElementAtVariable<kInteger>(q);
+  if (element == nullptr) return kQuickFallback;
+  if (const ErrNo e = StoreElementValue<kInteger>(q, f, element); e != kOk) return e;
   return Continue(q, f);
 }
 
 // X&(I&) = k, as a loop marking or clearing a table does: the constant
 // needs no evaluation.
 ErrNo RunStoreConstantAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
-  uint8_t* block = ArrayBlock(q.cell);
-  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
-  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
-  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
-  StoreU32(block + 8 + static_cast<size_t>(index) * 4, static_cast<uint32_t>(q.value->integer));
+  uint8_t* const element = ElementAtVariable<true>(q);
+  if (element == nullptr) return kQuickFallback;
+  StoreU32(element, static_cast<uint32_t>(q.value->integer));
   return Continue(q, f);
 }
 
@@ -493,17 +503,15 @@ ErrNo RunStoreConstantAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
 // the double is read from its variable directly.
 template <bool kInteger>
 ErrNo RunStoreDoubleAtVariable(const QuickStmt& q, ExecFrame& f) noexcept {
-  uint8_t* block = ArrayBlock(q.cell);
-  if (block == nullptr || LoadU32(block) != 1) return kQuickFallback;
-  const int32_t index = static_cast<int32_t>(LoadU32(q.subscript->cell + 1));
-  if (index < 0 || static_cast<uint32_t>(index) >= LoadU32(block + 4)) return kQuickFallback;
+  uint8_t* const element = ElementAtVariable<kInteger>(q);
+  if (element == nullptr) return kQuickFallback;
   const double d = LoadF64(q.value->cell + 1);
   if constexpr (kInteger) {
     int32_t x;
     if (DoubleToInteger(d, &x) != kOk) return kQuickFallback;
-    StoreU32(block + 8 + static_cast<size_t>(index) * 4, static_cast<uint32_t>(x));
+    StoreU32(element, static_cast<uint32_t>(x));
   } else {
-    StoreF64(block + 8 + static_cast<size_t>(index) * 8, d);
+    StoreF64(element, d);
   }
   return Continue(q, f);
 }
@@ -641,7 +649,8 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
     if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
     QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line,   c->after, c->afterStart,
                                 nullptr,        nullptr,         nullptr};
-    if (uint8_t* next = line + RecordLength(line); *SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
+    uint8_t* const next = line + RecordLength(line);
+    if (*SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
       ExecFrame body(f.macro);
       body.line = next;
       entry.bodySite = RecordCode(next);
