@@ -300,6 +300,9 @@ template <LineFollow kFollow>
 ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
   constexpr LineFollow follow = kFollow;
   QorMacro& m = *f.macro;
+  // Asked between every two forms; kept apart from the hold so that it
+  // stays in a register across them.
+  const platform::RecursiveLock& lock = hold.Lock();
   Token t;
   // Forms run while nothing is traced or stepped. Only a general statement
   // (or a host thread, seen at the next line) turns tracing on.
@@ -369,7 +372,7 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
           // A thread waiting for the lock is handed it here; the next form
           // is then looked up anew. An interrupt raises the lock's attention
           // flag, so a run of forms notices it here too.
-          if (hold.Yielded()) {
+          if (lock.HandOverWanted() && hold.Yielded()) {
             if (Interrupted(f)) [[unlikely]] return endInterrupted();
             break;
           }
@@ -400,7 +403,7 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
           }
           if (!nextLine()) return kOk;
           e = kOk;
-          if (hold.Yielded()) {
+          if (lock.HandOverWanted() && hold.Yielded()) {
             if (Interrupted(f)) [[unlikely]] return endInterrupted();
             break;
           }

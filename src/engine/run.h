@@ -50,6 +50,7 @@ class RunHold {
     lock_.HandOver();
     return true;
   }
+  const platform::RecursiveLock& Lock() const noexcept { return lock_; }
   void Release() noexcept {
     if (held_) {
       lock_.unlock();
