@@ -12,9 +12,8 @@
 //
 //   parallel_tasks [PASSES_IN_ALL] [REPEAT] [quiet]
 //
-// ("quiet": no host thread reads meanwhile)
 // prints one line per N; the best of REPEAT runs of each kind counts, after
-// one parallel run that is not timed.
+// one parallel run that is not timed. With "quiet" no host thread reads.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
