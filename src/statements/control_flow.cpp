@@ -48,7 +48,6 @@ constexpr size_t kIfTaken = 0, kIfActive = 4;
 
 using namespace entry;  // the For, Do and Select layouts
 
-
 bool IsVariableKind(int k) noexcept { return k >= kind::IntVar && k <= kind::VariantArray; }
 bool IsArrayKind(int k) noexcept {
   return k == kind::IntArray || k == kind::DblArray || k == kind::StrArray ||
