@@ -34,6 +34,9 @@ struct RecursiveLock::Waiter {
   // the waiter outlives them.
   std::atomic<uint32_t> wakers{0};
   bool urgent = false;
+  // A patient head sleeping until its slice is over (with queue_ held),
+  // which an urgent waiter queued ahead of it leaves sleeping.
+  bool timingSlice = false;
   Waiter* next = nullptr;
   int64_t headSince = 0;  // steady clock, when it became the head
 
@@ -161,6 +164,11 @@ bool RecursiveLock::TryTakeFree() noexcept {
 
 void RecursiveLock::MakeHead(Waiter* w, Wakes& wakes) noexcept {
   if (w == nullptr) return;
+  // The head again after an urgent waiter that cut in was served: its slice
+  // runs on from where it was, and its timed sleep ends it. Woken now, it
+  // would take the core of the run that stepped aside for the urgent
+  // waiter, and the lock that run is spinning to take back.
+  if (w->timingSlice) return;
   w->headSince = Now();
   // A waiter that was not the head sleeps without a limit; wake it so that
   // it starts timing its slice.
@@ -246,6 +254,7 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
           }
         }
       }
+      me.timingSlice = timeout >= 0;
     }
     // An urgent waiter is handed the lock within a statement of the
     // holder: waiting awake a little while spares it the wake-up, which on
