@@ -22,8 +22,10 @@
 // line moving between cores: two compute-bound runs would take many times
 // what the same runs take one after the other. So the head of the queue is
 // patient: it lets the holder run for a time slice (5 ms,
-// measured from the moment it became the head) before it sets kWanted,
-// and the holder then hands the lock over to it directly at its next point.
+// measured from the moment it became the head; an urgent waiter served
+// ahead of it meanwhile neither restarts nor wakes it) before it sets
+// kWanted, and the holder then hands the lock over to it directly at its
+// next point.
 // A thread that is not running statements (a host thread reading a
 // variable) is urgent: it queues ahead of every patient waiter and sets
 // kWanted at once, so it gets in within one statement of the holder; the
