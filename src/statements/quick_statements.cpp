@@ -633,6 +633,36 @@ void IndexCases(QuickCaseTable& t, QuickTable& arena) noexcept {
   t.index = index;
 }
 
+// Marks an entry whose body is one assignment that ends its line, followed
+// at once by the next Case of the chain or by the End Select, and finds
+// where leaving the Select goes on.
+void FindOneAssignment(const QuickStmt& c, QuickCaseTable::Entry& entry, ExecFrame& f) noexcept {
+  const QuickStmt* body = entry.bodyForm;
+  if (body == nullptr || !body->endsLine ||
+      (body->form != Form::AssignInteger && body->form != Form::AssignDouble &&
+       body->form != Form::AssignIntElement && body->form != Form::AssignDblElement))
+    return;
+  uint8_t* const next = entry.bodyLine + RecordLength(entry.bodyLine);
+  if (RecordLength(next) == 0 || (next != c.kase.nextLine && next != c.kase.endLine)) return;
+  ExecFrame scratch(f.macro);
+  scratch.line = next;
+  const QuickStmt* after = QuickStatementAt(scratch, RecordCode(next));
+  if (after == nullptr || (after->form != Form::Case && after->form != Form::EndSelect)) return;
+  scratch.line = c.kase.endLine;
+  const QuickStmt* end = QuickStatementAt(scratch, c.kase.endPos);
+  if (end == nullptr || end->form != Form::EndSelect) return;
+  entry.oneAssignment = true;
+  entry.leaveLine = c.kase.endLine;
+  entry.leavePos = end->after;
+  entry.leaveStart = end->afterStart;
+  entry.leaveNextFrom = LineFollow::kNever;
+  if (uint8_t* const past = c.kase.endLine + RecordLength(c.kase.endLine);
+      *SkipSpacing(end->after) == code::EndOfLine && RecordLength(past) != 0) {
+    entry.leaveNext = past;
+    entry.leaveNextFrom = StartsWithTaskBoundary(past) ? LineFollow::kFollowLines : LineFollow::kToTaskBoundary;
+  }
+}
+
 // Follows the chain of a Select's Cases as its non-matching Cases would go,
 // from the first to the End Select (or a Case Else, which ends the search).
 const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept {
@@ -647,8 +677,12 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
     if (c == nullptr) return &kCasesOneByOne;
     if (c->form == Form::EndSelect) break;
     if (c->form != Form::Case || count == kMostTabledCases) return &kCasesOneByOne;
-    QuickCaseTable::Entry entry{c->kase.value, c->kase.isElse, line,   c->after, c->afterStart,
-                                nullptr,        nullptr,         nullptr};
+    QuickCaseTable::Entry entry{};
+    entry.value = c->kase.value;
+    entry.isElse = c->kase.isElse;
+    entry.line = line;
+    entry.after = c->after;
+    entry.afterStart = c->afterStart;
     uint8_t* const next = line + RecordLength(line);
     if (*SkipSpacing(c->after) == code::EndOfLine && RecordLength(next) != 0) {
       ExecFrame body(f.macro);
@@ -656,6 +690,7 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
       entry.bodySite = RecordCode(next);
       entry.bodyForm = QuickStatementAt(body, entry.bodySite);
       entry.bodyLine = next;
+      FindOneAssignment(*c, entry, f);
     }
     found[count++] = entry;
     if (c->kase.isElse) break;
@@ -681,17 +716,45 @@ const QuickCaseTable* FindCases(const QuickStmt& select, ExecFrame& f) noexcept 
 // from it is known, so the dispatcher needs no lookup.
 ErrNo SelectCase(const QuickStmt& q, ExecFrame& f, double selector, const QuickCaseTable::Entry& c) noexcept {
   if (c.bodySite == nullptr) return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
-  q.nextSite = c.bodySite;
-  q.nextForm = c.bodyForm;
   // Following lines, the run goes straight on to the body's line, as the
   // end of the Case's line would take it there; a line that must be shown
   // is reached the usual way.
   if (c.bodyForm == nullptr || f.follows < LineFollow::kToTaskBoundary ||
-      f.macro->watched.load(std::memory_order_relaxed) != 0)
+      f.macro->watched.load(std::memory_order_relaxed) != 0) {
+    q.nextSite = c.bodySite;
+    q.nextForm = c.bodyForm;
     return QuickSelectTo(f, selector, true, c.line, c.after, c.afterStart);
+  }
   const ErrNo e = QuickSelectTo(f, selector, true, c.bodyLine, c.bodySite, c.bodySite);
   f.blockContext = 1;
-  return e;
+  if (e != kOk || !c.oneAssignment || f.macro->lock.HandOverWanted()) {
+    q.nextSite = c.bodySite;
+    q.nextForm = c.bodyForm;
+    return e;
+  }
+  // A body of one assignment: run it, and leave the Select as the next Case
+  // (or the End Select) would, while nobody waits for the lock and no line
+  // must be shown. An assignment that takes the general way leaves the run
+  // before it, with the Select open, where the dispatcher finds it again.
+  const ErrNo b = c.bodyForm->run(*c.bodyForm, f);
+  if (b == kQuickFallback) {
+    JumpTo(f, c.bodyLine);
+    return kOk;
+  }
+  if (b != kQuickLineEnd || f.macro->watched.load(std::memory_order_relaxed) != 0 ||
+      f.macro->lock.HandOverWanted())
+    return b;
+  uint8_t* const entry = f.TopEntry(tok::Select);
+  assert(entry != nullptr);
+  f.top = entry + entry::kSelectSize;  // the entry on top, which owns nothing
+  if (c.leaveNext != nullptr && f.follows >= c.leaveNextFrom) {
+    JumpTo(f, c.leaveNext);
+  } else {
+    f.line = c.leaveLine;
+    f.pos = c.leavePos;
+    f.tokenStart = c.leaveStart;
+  }
+  return kOk;
 }
 
 // The Case an integer selector goes to through the index of t, or null.

@@ -123,6 +123,17 @@ struct QuickCaseTable {
     // The line of bodySite, which a frame following lines goes to at once
     // when bodyForm is a form (so the line is no task boundary).
     uint8_t* bodyLine;
+    // A body of one assignment on that line, followed at once by the next
+    // Case or the End Select: the Select runs it and leaves at once, past
+    // the End Select (leaveLine, leavePos, leaveStart), on to the line
+    // after it (leaveNext, in a frame of at least leaveNextFrom) when the
+    // End Select ends its line.
+    bool oneAssignment;
+    uint8_t* leaveLine;
+    const uint8_t* leavePos;
+    const uint8_t* leaveStart;
+    uint8_t* leaveNext;
+    LineFollow leaveNextFrom;
   };
   const Entry* entries;  // count of them, in the form arena
   uint32_t count;

@@ -389,11 +389,21 @@ TEST_F(DecodedFormsTest, SelectFormsMatchLikeTheGeneralSelect) {
            "481 Return",
            "490 *S10 : For I& = 1 To 3 : Gosub *S10R : Next : Return",
            "491 *S10R : Select I& : Case 2 : N& = N& + 10 : Return : Case Else : N& = N& + 1 : End Select : Return",
-           "500 *S11 : Case 1 : S& = 1 : Return"});
+           "500 *S11 : Case 1 : S& = 1 : Return",
+           // Bodies of one assignment line, left at once: an End Select that
+           // does not end its line, one that does, and a body that fails.
+           "510 *S12 : For I& = 1 To 3", "511 Select I&", "512 Case 1", "513 S& = S& * 10 + 1", "514 Case Else",
+           "515 N& = N& + 1", "516 End Select : N& = N& * 10", "517 Next : Return",
+           "520 *S13 : For I& = 1 To 3 : Gosub *S13B : Next : Return", "521 *S13B : Select I&", "522 Case 1",
+           "523 S& = S& * 10 + 1", "524 Case 2", "525 S& = S& * 10 + 2", "526 Case Else", "527 N& = N& + 1",
+           "528 End Select", "529 N& = N& * 10 : Return",
+           "530 *S14 : For I& = 1 To 2", "531 Select I&", "532 Case 2", "533 U&(I&) = 1", "534 Case Else",
+           "535 N& = N& + 1", "536 End Select", "537 Next : Return"});
   const struct { const char* label; const char* result; } cases[] = {
       {"*S1", "S&51255,I&5,N&1"}, {"*S2", "S&25,I&0,N&0"}, {"*S3", "S&2,I&0,N&0"}, {"*S4", "S&1,I&0,N&0"},
       {"*S5", "S&0,I&0,N&1"}, {"*S6", "err:11 in 450"}, {"*S7", "S&2,I&0,N&0"}, {"*S8", "S&1,I&0,N&0"},
       {"*S9", "S&0,I&2,N&1"}, {"*S10", "S&0,I&4,N&12"}, {"*S11", "err:121 in 500"},
+      {"*S12", "S&1,I&4,N&110"}, {"*S13", "S&12,I&4,N&10"}, {"*S14", "err:18 in 533"},
   };
   for (const auto& c : cases) {
     const std::string reset = std::string(kSetup) + " : S& = 0 : I& = 0 : N& = 0";
