@@ -774,23 +774,17 @@ ErrNo RunDirectNext(const QuickStmt& q, ExecFrame& f) noexcept {
   }
 }
 
-bool IsAssignment(const QuickStmt& s) noexcept {
-  return s.form == Form::AssignInteger || s.form == Form::AssignDouble || s.form == Form::AssignIntElement ||
-         s.form == Form::AssignDblElement;
-}
-
 // The one assignment of a loop whose Next q steps it directly: on the For's
 // line followed by q, or alone on the line between the For's and q's (q
 // first on its line); null when q follows the For at once; q itself when
-// the body is anything else. An assignment form gives only kOk,
-// kQuickLineEnd or kQuickFallback and changes nothing when it falls back.
+// the body is anything else.
 const QuickStmt* OneStatementBody(const QuickStmt& q, ExecFrame& f) noexcept {
   const QuickLoop& loop = q.loop;
   if (!loop.endsLine) {
     if (loop.forLine != f.line) return &q;
     const QuickStmt* body = QuickStatementAt(f, loop.end);
     if (body == &q) return nullptr;
-    if (body == nullptr || body->endsLine || !IsAssignment(*body)) return &q;
+    if (body == nullptr || body->endsLine || !IsAssignmentForm(*body)) return &q;
     return QuickStatementAt(f, body->after) == &q ? body : &q;
   }
   if (loop.bodyLine == nullptr) return &q;
@@ -798,7 +792,7 @@ const QuickStmt* OneStatementBody(const QuickStmt& q, ExecFrame& f) noexcept {
   scratch.line = loop.bodyLine;
   const QuickStmt* body = QuickStatementAt(scratch, RecordCode(loop.bodyLine));
   if (body == &q) return nullptr;
-  if (body == nullptr || !body->endsLine || !IsAssignment(*body)) return &q;
+  if (body == nullptr || !body->endsLine || !IsAssignmentForm(*body)) return &q;
   uint8_t* const next = loop.bodyLine + RecordLength(loop.bodyLine);
   if (RecordLength(next) == 0) return &q;
   scratch.line = next;

@@ -638,10 +638,7 @@ void IndexCases(QuickCaseTable& t, QuickTable& arena) noexcept {
 // where leaving the Select goes on.
 void FindOneAssignment(const QuickStmt& c, QuickCaseTable::Entry& entry, ExecFrame& f) noexcept {
   const QuickStmt* body = entry.bodyForm;
-  if (body == nullptr || !body->endsLine ||
-      (body->form != Form::AssignInteger && body->form != Form::AssignDouble &&
-       body->form != Form::AssignIntElement && body->form != Form::AssignDblElement))
-    return;
+  if (body == nullptr || !body->endsLine || !IsAssignmentForm(*body)) return;
   uint8_t* const next = entry.bodyLine + RecordLength(entry.bodyLine);
   if (RecordLength(next) == 0 || (next != c.kase.nextLine && next != c.kase.endLine)) return;
   ExecFrame scratch(f.macro);
@@ -933,10 +930,8 @@ const QuickStmt* DecodeStatementAt(ExecFrame& f, const uint8_t* site) noexcept {
       auto* q = static_cast<QuickStmt*>(a.quick.Allocate(sizeof(QuickStmt)));
       if (q != nullptr) {
         // Only forms that go on in sequence end their line where they end.
-        const bool inSequence = decoded.form == Form::Skip || decoded.form == Form::AppendText ||
-                                decoded.form == Form::AssignInteger ||
-                                decoded.form == Form::AssignDouble || decoded.form == Form::AssignIntElement ||
-                                decoded.form == Form::AssignDblElement;
+        const bool inSequence =
+            decoded.form == Form::Skip || decoded.form == Form::AppendText || IsAssignmentForm(decoded);
         decoded.endsLine = inSequence && *SkipSpacing(decoded.after) == code::EndOfLine;
         // Such a form leaves the position on the line's end, past the
         // spacing before it, as the dispatcher would.

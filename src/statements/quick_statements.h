@@ -203,6 +203,14 @@ struct QuickStmt {
   return form == QuickTable::NoForm() ? nullptr : static_cast<const QuickStmt*>(form);
 }
 
+// An assignment to a number variable or element: its form gives only kOk,
+// kQuickLineEnd or kQuickFallback, and changes nothing but the position
+// when it falls back, so a loop or a Select may run it as its whole body.
+[[nodiscard]] inline bool IsAssignmentForm(const QuickStmt& s) noexcept {
+  return s.form == Form::AssignInteger || s.form == Form::AssignDouble || s.form == Form::AssignIntElement ||
+         s.form == Form::AssignDblElement;
+}
+
 // ---- pieces of the general statements the forms share ----
 
 // Passes over the Then part of a false one-line If: true on its Else (the
