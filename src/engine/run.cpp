@@ -315,23 +315,24 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
   // In a task, the line followed into is not checked for a task boundary
   // at once: a line whose first statement has a form is none (Task and End
   // ParallelExecute have no form), so only a line that reaches the general
-  // path is checked, and the run steps back out of it when it is one.
-  // unchecked is the line left (and leftAt its end) until then.
+  // path is checked, and the run steps back out of it, to the end of the
+  // line before, when it is one. unchecked is the line left, until a general
+  // statement runs. Forms need not clear it: they never land on the start
+  // of a boundary line in a task, and back on any line of a task from
+  // elsewhere, the line is no longer the one after unchecked, or is none
+  // (the start of a boundary line followed into reaches the general path
+  // at once).
   uint8_t* unchecked = nullptr;
-  const uint8_t* leftAt = nullptr;
   // While forms run, only another thread (a host tracing or debugging)
   // can turn watching on: forms never start stepping, and a general
   // statement is followed by the whole test.
-  const auto nextLine = [&f, &m, &quick, &unchecked, &leftAt]() noexcept {
+  const auto nextLine = [&f, &m, &quick, &unchecked]() noexcept {
     f.blockContext = 1;
     if (quick) quick = m.watched.load(std::memory_order_relaxed) == 0;
     if (follow == LineFollow::kStayOnLine || !quick) return false;
     uint8_t* next = f.line + RecordLength(f.line);
     if (RecordLength(next) == 0) return false;
-    if constexpr (follow == LineFollow::kToTaskBoundary) {
-      unchecked = f.line;
-      leftAt = f.pos;
-    }
+    if constexpr (follow == LineFollow::kToTaskBoundary) unchecked = f.line;
     JumpTo(f, next);
     return true;
   };
@@ -342,8 +343,6 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
     return kErrInterrupted;
   };
   for (;;) {
-    uint32_t statement = 0;
-    ErrNo e = kQuickFallback;
     if (*f.pos == code::EndOfLine) {
       f.tokenStart = f.pos;
       if (nextLine()) continue;
@@ -353,6 +352,8 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
       f.tokenStart = f.pos++;
       continue;
     }
+    uint32_t statement = 0;
+    ErrNo e = kQuickFallback;
     if (quick) {
       hold.Hold();
       // Forms are found by the position before the statement's spacing too,
@@ -360,7 +361,6 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
       // finding the next by the place it left off.
       const QuickStmt* q = QuickStatementAt(f, f.pos);
       while (q != nullptr) {
-        if constexpr (follow == LineFollow::kToTaskBoundary) unchecked = nullptr;
         const uint8_t* const start = f.pos;
 #ifndef NDEBUG
         const uint64_t generation = m.program.generation;
@@ -428,10 +428,11 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
       }
       if (Interrupted(f)) [[unlikely]] return endInterrupted();
       if (unchecked != nullptr) {
-        if (StartsWithTaskBoundary(f.line)) [[unlikely]] {
+        if (StartsWithTaskBoundary(f.line) && f.line == unchecked + RecordLength(unchecked)) [[unlikely]] {
           // Back on the line before, at its end, as if never left.
           f.line = unchecked;
-          f.pos = f.tokenStart = leftAt;
+          f.pos = f.tokenStart = unchecked + RecordLength(unchecked) - 1;
+          assert(*f.pos == code::EndOfLine);
           return kOk;
         }
         unchecked = nullptr;

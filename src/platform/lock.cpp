@@ -226,6 +226,7 @@ bool RecursiveLock::GrantHead(Wakes& wakes) noexcept {
 void RecursiveLock::Sleep(Waiter& me) noexcept {
   for (;;) {
     int64_t timeout = -1;
+    bool owed = false;
     {
       Wakes wakes;
       std::lock_guard<std::mutex> hold(queue_);
@@ -249,6 +250,7 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
           const int64_t waited = Now() - me.headSince;
           if (waited >= kSliceNanoseconds) {
             word_.fetch_or(kWanted, std::memory_order_relaxed);
+            owed = true;
           } else {
             timeout = kSliceNanoseconds - waited;
           }
@@ -256,10 +258,11 @@ void RecursiveLock::Sleep(Waiter& me) noexcept {
       }
       me.timingSlice = timeout >= 0;
     }
-    // An urgent waiter is handed the lock within a statement of the
+    // A waiter owed the lock is handed it within a statement of the
     // holder: waiting awake a little while spares it the wake-up, which on
-    // an idle core takes longer than the whole access.
-    if (me.urgent && AwaitSignal(me.signal, Waiter::kWaiting)) continue;
+    // an idle core takes longer than the whole access, and spares the
+    // holder the wake call.
+    if ((me.urgent || owed) && AwaitSignal(me.signal, Waiter::kWaiting)) continue;
     me.asleep.store(true, std::memory_order_seq_cst);
     FutexWait(me.signal, Waiter::kWaiting, timeout);
     me.asleep.store(false, std::memory_order_relaxed);
