@@ -25,7 +25,8 @@
 // measured from the moment it became the head; an urgent waiter served
 // ahead of it meanwhile neither restarts nor wakes it) before it sets
 // kWanted, and the holder then hands the lock over to it directly at its
-// next point.
+// next point; the head waits for that awake a short while, so the hand-over
+// needs no wake-up call.
 // A thread that is not running statements (a host thread reading a
 // variable) is urgent: it queues ahead of every patient waiter and sets
 // kWanted at once, so it gets in within one statement of the holder; the
