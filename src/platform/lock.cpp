@@ -122,9 +122,17 @@ bool SpinFor(int64_t nanoseconds, Done done) noexcept {
 }
 
 // Watches a waiter's signal awake for a bounded while; true when it changed.
+// It yields between two looks: a waiter woken onto the holder's core (a
+// host thread back from its sleep, a head whose slice is up) has taken the
+// core from the holder, which must run to its next statement to hand the
+// lock over. Watching without yielding, it would keep the holder off for
+// its whole while and then sleep, and the hand-over would need a wake-up.
 bool AwaitSignal(const std::atomic<uint32_t>& signal, uint32_t waiting) noexcept {
-  return SpinFor(kUrgentSpinNanoseconds,
-                 [&signal, waiting] { return signal.load(std::memory_order_acquire) != waiting; });
+  return SpinFor(kUrgentSpinNanoseconds, [&signal, waiting] {
+    if (signal.load(std::memory_order_acquire) != waiting) return true;
+    sched_yield();
+    return false;
+  });
 }
 
 }  // namespace
@@ -210,8 +218,8 @@ void RecursiveLock::Enqueue(Waiter& me) noexcept {
 
 // With queue_ held and the lock owned by nobody in particular (its kLocked
 // bit set, owner_ and depth_ cleared by the giver): the head becomes the
-// owner, and the next waiter the head. True when the new owner sleeps.
-bool RecursiveLock::GrantHead(Wakes& wakes) noexcept {
+// owner, and the next waiter the head.
+void RecursiveLock::GrantHead(Wakes& wakes) noexcept {
   Waiter* const h = head_;
   assert(h != nullptr);
   head_ = h->next;
@@ -219,7 +227,7 @@ bool RecursiveLock::GrantHead(Wakes& wakes) noexcept {
   word_.fetch_and(~kWanted, std::memory_order_relaxed);
   UpdateQueueBits();
   MakeHead(head_, wakes);
-  return wakes.Signal(*h, Waiter::kGranted);
+  (void)wakes.Signal(*h, Waiter::kGranted);
 }
 
 // Returns once the lock is this thread's.
@@ -294,7 +302,7 @@ void RecursiveLock::UnlockContended() noexcept {
     return;
   }
   if ((word_.load(std::memory_order_relaxed) & kWanted) != 0) {
-    (void)GrantHead(wakes);
+    GrantHead(wakes);
     return;
   }
   // Nobody is owed the lock yet: free it. A run that stepped aside for this
@@ -306,12 +314,12 @@ void RecursiveLock::UnlockContended() noexcept {
 // Waits awake, a bounded while, to take back the lock an urgent waiter was
 // given; true when it did. Waking a sleeping run from the urgent thread's
 // release would often put the woken run on that thread's core and keep the
-// host thread off it for milliseconds. When the urgent waiter had to be
-// woken, it may have been woken onto this core: the spin then yields at
+// host thread off it for milliseconds. The urgent waiter may be on this
+// core (it took the core to ask, or was woken onto it): the spin yields at
 // every try, so that it runs at once.
-bool RecursiveLock::SpinBack(bool yielding) noexcept {
-  return SpinFor(kSpinBackNanoseconds, [this, yielding] {
-    if (yielding) sched_yield();
+bool RecursiveLock::SpinBack() noexcept {
+  return SpinFor(kSpinBackNanoseconds, [this] {
+    sched_yield();
     uint32_t w = word_.load(std::memory_order_relaxed);
     return (w & (kLocked | kWanted)) == 0 &&
            word_.compare_exchange_weak(w, (w | kLocked) & ~kSpinner, std::memory_order_acquire,
@@ -330,7 +338,6 @@ void RecursiveLock::HandOver() noexcept {
   if (depth_ != 1) return;  // held further out as well: nothing to hand over
   Waiter me;
   bool spinning = false;
-  bool woken = false;
   {
     Wakes wakes;
     std::lock_guard<std::mutex> hold(queue_);
@@ -338,7 +345,7 @@ void RecursiveLock::HandOver() noexcept {
     owner_.store(0, std::memory_order_relaxed);
     depth_ = 0;
     const bool urgent = head_->urgent;
-    woken = GrantHead(wakes);
+    GrantHead(wakes);
     if (urgent && (word_.load(std::memory_order_relaxed) & kSpinner) == 0) {
       word_.fetch_or(kSpinner, std::memory_order_relaxed);
       spinning = true;
@@ -347,7 +354,7 @@ void RecursiveLock::HandOver() noexcept {
     }
   }
   if (spinning) {
-    if (SpinBack(woken)) {
+    if (SpinBack()) {
       owner_.store(ThreadToken(), std::memory_order_relaxed);
       depth_ = 1;
       return;

@@ -128,12 +128,12 @@ class RecursiveLock {
   // The slow paths, with queue_ held.
   [[nodiscard]] bool TryTakeFree() noexcept;
   void Enqueue(Waiter& w) noexcept;
-  [[nodiscard]] bool GrantHead(Wakes& wakes) noexcept;
+  void GrantHead(Wakes& wakes) noexcept;
   void MakeHead(Waiter* w, Wakes& wakes) noexcept;
   void UpdateQueueBits() noexcept;
   void Sleep(Waiter& w) noexcept;
   [[nodiscard]] bool TakeFreeOrEnqueue(Waiter& w) noexcept;
-  [[nodiscard]] bool SpinBack(bool yielding) noexcept;
+  [[nodiscard]] bool SpinBack() noexcept;
 
   std::atomic<uint32_t> word_{0};
   std::atomic<uintptr_t> owner_{0};
