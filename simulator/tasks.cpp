@@ -6,6 +6,9 @@
 // a call must run at the same time: when no worker is idle the pool grows by
 // one instead of queueing, and the new worker stays for later calls. Nested
 // calls (a task running ParallelExecute) therefore never starve.
+#include <pthread.h>
+#include <sched.h>
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -50,6 +53,7 @@ class WorkerPool {
   }
 
   void Work() {
+    MarkComputeBound();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       wake_.wait(lock, [this] { return !jobs_.empty(); });
@@ -61,6 +65,20 @@ class WorkerPool {
       lock.lock();
       ++idle_;
     }
+  }
+
+  // Tasks compute: a worker is a batch thread, which the scheduler never
+  // lets take a core from a running thread when it wakes. Woken for a job
+  // onto the core of a host thread that is reading a variable, it waits for
+  // that thread rather than keeping it from the core for a whole time slice
+  // (the other core often idle meanwhile); the caller that starts the tasks
+  // is not stopped by each worker it wakes either. A host thread woken onto
+  // a worker's core still takes the core at once. Without the permission,
+  // the worker stays an ordinary thread.
+  static void MarkComputeBound() noexcept {
+    sched_param normal{};
+    normal.sched_priority = 0;
+    (void)pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal);
   }
 
   std::mutex mutex_;
