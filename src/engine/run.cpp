@@ -317,11 +317,11 @@ ErrNo DispatchLineAs(ExecFrame& f, uint8_t* base, RunHold& hold) noexcept {
   // ParallelExecute have no form), so only a line that reaches the general
   // path is checked, and the run steps back out of it, to the end of the
   // line before, when it is one. unchecked is the line left, until a general
-  // statement runs. Forms need not clear it: they never land on the start
-  // of a boundary line in a task, and back on any line of a task from
-  // elsewhere, the line is no longer the one after unchecked, or is none
-  // (the start of a boundary line followed into reaches the general path
-  // at once).
+  // statement runs; forms leave it alone, so that they cost a task nothing.
+  // A boundary line is then stepped out of only when it is the line after
+  // unchecked: one followed into reaches the general path at once, while
+  // forms never land on the start of one in a task, and a task back on its
+  // own Task line (from a routine, say) has followed other lines since.
   uint8_t* unchecked = nullptr;
   // While forms run, only another thread (a host tracing or debugging)
   // can turn watching on: forms never start stepping, and a general
